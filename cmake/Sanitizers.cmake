@@ -1,0 +1,12 @@
+# Whole-build sanitizers, chosen by BS_SANITIZE.
+if(BS_SANITIZE STREQUAL "address")
+  set(BS_SANITIZER_FLAGS -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+elseif(BS_SANITIZE STREQUAL "thread")
+  set(BS_SANITIZER_FLAGS -fsanitize=thread -fno-omit-frame-pointer)
+elseif(NOT BS_SANITIZE STREQUAL "")
+  message(FATAL_ERROR "BS_SANITIZE must be empty, 'address' or 'thread', not '${BS_SANITIZE}'")
+endif()
+if(BS_SANITIZER_FLAGS)
+  add_compile_options(${BS_SANITIZER_FLAGS})
+  add_link_options(${BS_SANITIZER_FLAGS})
+endif()

@@ -1,0 +1,131 @@
+/* Brimsel: the sample-playback engine.  C ABI.
+ *
+ * The engine keeps all of its state in static tables, allocates nothing and
+ * renders only when bs_update is called: one call is one tick (1/240 s) and
+ * fills one block of 200 stereo frames at 48000 Hz.  Control calls only post
+ * requests; the next bs_update applies them in a fixed order.  The engine
+ * takes no locks: callers serialise every call, bs_update included.
+ *
+ * Package images are borrowed, never copied or freed: each must stay valid
+ * and unchanged while anything may play from it. */
+#ifndef BRIMSEL_ENGINE_H
+#define BRIMSEL_ENGINE_H
+
+#include <stdint.h>
+
+#if defined(_WIN32)
+#  if defined(BRIMSEL_BUILD)
+#    define BS_API __declspec(dllexport)
+#  else
+#    define BS_API __declspec(dllimport)
+#  endif
+#else
+#  define BS_API __attribute__((visibility("default")))
+#endif
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+enum {
+    BS_CHANNELS = 16,
+    BS_RENDER_RATE = 48000,
+    BS_TICK_RATE = 240,
+    BS_FRAMES_PER_TICK = 200,
+    BS_BLOCK_VALUES = 400, /* 200 frames x 2 channels, left first */
+    BS_BLOCK_BYTES = 800,
+    BS_LIBRARY_SIZE = 256,
+    BS_MAX_SAMPLE_LENGTH = 0x8000,
+    BS_STACK_FRAMES = 4,
+    BS_QUEUE_SLOTS = 32
+};
+
+/* What the mixer reads: one per channel. */
+typedef struct Voice {
+    int32_t mode;          /* 0 off, 1 single-shot, 2 looping */
+    const int8_t* data;    /* first sample byte (8-bit signed PCM) */
+    uint16_t length;       /* in samples */
+    int8_t volume;
+    int8_t panLeft;
+    int8_t panRight;
+    uint32_t phase;        /* 16.16 play position */
+    uint32_t phaseAdjust;  /* 16.16 step per output frame */
+    int16_t loopStart;
+    int16_t loopEnd;       /* exclusive */
+} Voice;
+
+/* The macro program driving one voice. */
+typedef struct MacroChannel {
+    Voice* voice;
+    int32_t noteMode;        /* -1 while playing a music note, 0 otherwise */
+    int32_t priority;        /* 0 idle, else the owner's priority */
+    const uint8_t* code;
+    int32_t position;
+    int32_t noteOffPosition;
+    int32_t wait;
+    int32_t noteStep;        /* 16.16 */
+    int32_t pitchOffset;     /* 16.16, set by the music's "pitch" */
+    int32_t pitchSlide;
+    int32_t frequency;       /* 16.16 */
+    int32_t frequencySlide;
+    uint16_t volume;         /* 8.8 */
+    int16_t volumeSlide;     /* 8.8 */
+    uint32_t loopDepth;
+    int32_t loopCounts[4];
+    int32_t loopReturns[4];
+} MacroChannel;
+
+/* One music track; track i always plays on channel i. */
+typedef struct MusicTrack {
+    Voice* voice;
+    MacroChannel* channel;
+    int32_t priority;        /* 0 inactive */
+    int32_t panChanged;
+    int32_t instrument;
+    const uint8_t* code;
+    int32_t position;
+    int32_t wait;
+    int8_t attenuation;
+    int8_t panLeft;
+    int8_t panRight;
+    int8_t outLeft;          /* (attenuation * panLeft) >> 7 */
+    int8_t outRight;
+    uint32_t stackDepth;
+    int32_t stackCounts[4];  /* -128 marks a call frame */
+    int32_t stackReturns[4];
+} MusicTrack;
+
+/* Adopts a sample pack and an instrument pack (both at addresses that are
+ * multiples of 4) and resets playback.  0 on success, -1 on failure. */
+BS_API int32_t bs_init(const uint8_t* samplePack, const uint8_t* instrumentPack);
+/* Runs one tick and fills `block` with 400 int16 values (200 stereo frames). */
+BS_API void bs_update(int16_t* block);
+BS_API void bs_playMusic(const uint8_t* music);
+BS_API void bs_stopMusic(void);
+BS_API void bs_attenMusic(int8_t level);
+BS_API int32_t bs_checkMusic(void);
+BS_API void bs_playSFX(const uint8_t* effect, int8_t priority, int8_t left, int8_t right);
+BS_API void bs_stopSFX(int8_t priority);
+BS_API void bs_pause(void);
+BS_API void bs_resume(void);
+BS_API void bs_stopAll(void);
+BS_API void bs_getState(Voice** voices, MacroChannel** channels, MusicTrack** tracks);
+BS_API void bs_getInfo(uint32_t* channels, uint32_t* renderRate, uint32_t* tickRate,
+                       uint32_t* librarySize, uint32_t* maxSampleLength);
+
+/* Length-aware entry points for images from untrusted sources.  With the
+ * image's size known, the engine checks every read of a header, entry, code
+ * byte or sample byte against it: an entry pointing outside gives the empty
+ * sample, a request whose header does not fit is dropped, and code that would
+ * run off the end stops its channel or track as "end" does. */
+BS_API int32_t bs_initSized(const uint8_t* samplePack, uint32_t samplePackSize,
+                            const uint8_t* instrumentPack, uint32_t instrumentPackSize);
+BS_API void bs_playMusicSized(const uint8_t* music, uint32_t size);
+BS_API void bs_playSFXSized(const uint8_t* effect, uint32_t size, int8_t priority, int8_t left,
+                            int8_t right);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif
