@@ -22,15 +22,31 @@ char* copyText(const char* text)
 }
 
 // Writing through a symbolic link must update the file it points to, as opening the link for
-// writing would, rather than replace the link. A dangling link is written as named.
+// writing would, rather than replace the link; a dangling link creates its target. nullptr
+// for a loop of links or no memory.
 char* resolveTarget(const char* path)
 {
-    struct stat info;
-    if (lstat(path, &info) == 0 && S_ISLNK(info.st_mode)) {
-        char* real = realpath(path, nullptr);
-        if (real) return real;
+    char* current = copyText(path);
+    for (int hops = 0; current && hops < 40; ++hops) {
+        struct stat info;
+        if (lstat(current, &info) != 0 || !S_ISLNK(info.st_mode)) return current;
+        char link[PATH_MAX];
+        ssize_t length = readlink(current, link, sizeof link - 1);
+        if (length <= 0) return current;
+        link[length] = '\0';
+        // A relative link counts from the folder that holds it.
+        const char* slash = strrchr(current, '/');
+        size_t folderLength = link[0] != '/' && slash ? static_cast<size_t>(slash - current) + 1 : 0;
+        char* next = static_cast<char*>(malloc(folderLength + static_cast<size_t>(length) + 1));
+        if (next) {
+            memcpy(next, current, folderLength);
+            memcpy(next + folderLength, link, static_cast<size_t>(length) + 1);
+        }
+        free(current);
+        current = next;
     }
-    return copyText(path);
+    free(current);
+    return nullptr;
 }
 
 // Permissions the finished file should carry: those of the file it replaces, or what
