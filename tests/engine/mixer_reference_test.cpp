@@ -1,63 +1,12 @@
-// The mixer against the straightforward loop it must match: one frame at a
-// time with the end and wrap checks inside, summed in wide integers and
-// saturated.  Random voices cover odd steps, loop points and phases.
+// The mixer against the straightforward loop it must match (reference_mixer.h).
+// Random voices cover odd steps, loop points and phases.
 #include "engine_test.h"
+#include "reference_mixer.h"
 
 #include <algorithm>
 #include <random>
 
 namespace {
-
-int32_t gainOf(int8_t volume, int8_t level)
-{
-    return static_cast<int8_t>(static_cast<int16_t>(volume * level) >> 8);
-}
-
-void referenceMix(Voice* voices, int16_t* block)
-{
-    int32_t left[BS_FRAMES_PER_TICK] = {};
-    int32_t right[BS_FRAMES_PER_TICK] = {};
-    for (int i = 0; i < BS_CHANNELS; ++i) {
-        Voice& v = voices[i];
-        if (v.mode == 0)
-            continue;
-        const int32_t gainLeft = gainOf(v.volume, v.panLeft);
-        const int32_t gainRight = gainOf(v.volume, v.panRight);
-        const uint32_t length = v.length;
-        const uint32_t loopStart = static_cast<uint16_t>(v.loopStart);
-        const uint32_t loopEnd = std::min<uint32_t>(static_cast<uint16_t>(v.loopEnd), length);
-        const bool looping = v.mode == 2 && loopStart < loopEnd;
-        for (int k = 0; k < BS_FRAMES_PER_TICK; ++k) {
-            if ((v.phase >> 16) >= length) {
-                if (!looping) {
-                    v.mode = 0;
-                    v.phaseAdjust = 0;
-                    break;
-                }
-                while ((v.phase >> 16) >= loopEnd)
-                    v.phase -= (loopEnd - loopStart) << 16;
-            }
-            const int32_t s = v.data[v.phase >> 16];
-            left[k] += s * gainLeft;
-            right[k] += s * gainRight;
-            v.phase += v.phaseAdjust;
-            if (!looping) {
-                if ((v.phase >> 16) >= length) {
-                    v.mode = 0;
-                    v.phaseAdjust = 0;
-                    break;
-                }
-            } else {
-                while ((v.phase >> 16) >= loopEnd)
-                    v.phase -= (loopEnd - loopStart) << 16;
-            }
-        }
-    }
-    for (int k = 0; k < BS_FRAMES_PER_TICK; ++k) {
-        block[2 * k] = static_cast<int16_t>(std::clamp(left[k], -32768, 32767));
-        block[2 * k + 1] = static_cast<int16_t>(std::clamp(right[k], -32768, 32767));
-    }
-}
 
 class MixerReference : public EngineTest {
 protected:
