@@ -11,6 +11,7 @@
 #ifndef BRIMSEL_ENGINE_H
 #define BRIMSEL_ENGINE_H
 
+#include <stddef.h>
 #include <stdint.h>
 
 #if defined(_WIN32)
@@ -95,16 +96,87 @@ typedef struct MusicTrack {
     int32_t stackReturns[4];
 } MusicTrack;
 
+/* The records are shared with readers built separately (the status display),
+ * so their layout is pinned: field order as declared, natural alignment. */
+#if defined(__cplusplus)
+#  define BS_LAYOUT_ASSERT(condition, what) static_assert(condition, what)
+#else
+#  define BS_LAYOUT_ASSERT(condition, what) _Static_assert(condition, what)
+#endif
+#define BS_LAYOUT_P64 (sizeof(void*) == 8)
+#define BS_LAYOUT_AT(record, field, at64, at32) \
+    BS_LAYOUT_ASSERT(offsetof(record, field) == (BS_LAYOUT_P64 ? (at64) : (at32)), \
+                     #record "." #field " has moved")
+
+BS_LAYOUT_ASSERT(sizeof(void*) == 8 || sizeof(void*) == 4, "pointers of 4 or 8 bytes");
+
+BS_LAYOUT_AT(Voice, mode, 0, 0);
+BS_LAYOUT_AT(Voice, data, 8, 4);
+BS_LAYOUT_AT(Voice, length, 16, 8);
+BS_LAYOUT_AT(Voice, volume, 18, 10);
+BS_LAYOUT_AT(Voice, panLeft, 19, 11);
+BS_LAYOUT_AT(Voice, panRight, 20, 12);
+BS_LAYOUT_AT(Voice, phase, 24, 16);
+BS_LAYOUT_AT(Voice, phaseAdjust, 28, 20);
+BS_LAYOUT_AT(Voice, loopStart, 32, 24);
+BS_LAYOUT_AT(Voice, loopEnd, 34, 26);
+BS_LAYOUT_ASSERT(sizeof(Voice) == (BS_LAYOUT_P64 ? 40 : 28), "Voice has changed size");
+
+BS_LAYOUT_AT(MacroChannel, voice, 0, 0);
+BS_LAYOUT_AT(MacroChannel, noteMode, 8, 4);
+BS_LAYOUT_AT(MacroChannel, priority, 12, 8);
+BS_LAYOUT_AT(MacroChannel, code, 16, 12);
+BS_LAYOUT_AT(MacroChannel, position, 24, 16);
+BS_LAYOUT_AT(MacroChannel, noteOffPosition, 28, 20);
+BS_LAYOUT_AT(MacroChannel, wait, 32, 24);
+BS_LAYOUT_AT(MacroChannel, noteStep, 36, 28);
+BS_LAYOUT_AT(MacroChannel, pitchOffset, 40, 32);
+BS_LAYOUT_AT(MacroChannel, pitchSlide, 44, 36);
+BS_LAYOUT_AT(MacroChannel, frequency, 48, 40);
+BS_LAYOUT_AT(MacroChannel, frequencySlide, 52, 44);
+BS_LAYOUT_AT(MacroChannel, volume, 56, 48);
+BS_LAYOUT_AT(MacroChannel, volumeSlide, 58, 50);
+BS_LAYOUT_AT(MacroChannel, loopDepth, 60, 52);
+BS_LAYOUT_AT(MacroChannel, loopCounts, 64, 56);
+BS_LAYOUT_AT(MacroChannel, loopReturns, 80, 72);
+BS_LAYOUT_ASSERT(sizeof(MacroChannel) == (BS_LAYOUT_P64 ? 96 : 88), "MacroChannel has changed size");
+
+BS_LAYOUT_AT(MusicTrack, voice, 0, 0);
+BS_LAYOUT_AT(MusicTrack, channel, 8, 4);
+BS_LAYOUT_AT(MusicTrack, priority, 16, 8);
+BS_LAYOUT_AT(MusicTrack, panChanged, 20, 12);
+BS_LAYOUT_AT(MusicTrack, instrument, 24, 16);
+BS_LAYOUT_AT(MusicTrack, code, 32, 20);
+BS_LAYOUT_AT(MusicTrack, position, 40, 24);
+BS_LAYOUT_AT(MusicTrack, wait, 44, 28);
+BS_LAYOUT_AT(MusicTrack, attenuation, 48, 32);
+BS_LAYOUT_AT(MusicTrack, panLeft, 49, 33);
+BS_LAYOUT_AT(MusicTrack, panRight, 50, 34);
+BS_LAYOUT_AT(MusicTrack, outLeft, 51, 35);
+BS_LAYOUT_AT(MusicTrack, outRight, 52, 36);
+BS_LAYOUT_AT(MusicTrack, stackDepth, 56, 40);
+BS_LAYOUT_AT(MusicTrack, stackCounts, 60, 44);
+BS_LAYOUT_AT(MusicTrack, stackReturns, 76, 60);
+BS_LAYOUT_ASSERT(sizeof(MusicTrack) == (BS_LAYOUT_P64 ? 96 : 76), "MusicTrack has changed size");
+
+#undef BS_LAYOUT_AT
+#undef BS_LAYOUT_P64
+#undef BS_LAYOUT_ASSERT
+
 /* Adopts a sample pack and an instrument pack (both at addresses that are
  * multiples of 4) and resets playback.  0 on success, -1 on failure. */
 BS_API int32_t bs_init(const uint8_t* samplePack, const uint8_t* instrumentPack);
 /* Runs one tick and fills `block` with 400 int16 values (200 stereo frames). */
 BS_API void bs_update(int16_t* block);
 BS_API void bs_playMusic(const uint8_t* music);
+/* Also cancels a music start not yet carried out: once it returns, the engine
+ * reads no music image any more and the caller may free it. */
 BS_API void bs_stopMusic(void);
 BS_API void bs_attenMusic(int8_t level);
 BS_API int32_t bs_checkMusic(void);
 BS_API void bs_playSFX(const uint8_t* effect, int8_t priority, int8_t left, int8_t right);
+/* Also drops queued, not yet started effects of this priority: once it
+ * returns, the caller may free the images of the effects it stops. */
 BS_API void bs_stopSFX(int8_t priority);
 BS_API void bs_pause(void);
 BS_API void bs_resume(void);
@@ -117,7 +189,8 @@ BS_API void bs_getInfo(uint32_t* channels, uint32_t* renderRate, uint32_t* tickR
  * image's size known, the engine checks every read of a header, entry, code
  * byte or sample byte against it: an entry pointing outside gives the empty
  * sample, a request whose header does not fit is dropped, and code that would
- * run off the end stops its channel or track as "end" does. */
+ * run off the end stops its channel or track as "end" does.  bs_initSized
+ * also fails when a pack's entry table does not fit in its size. */
 BS_API int32_t bs_initSized(const uint8_t* samplePack, uint32_t samplePackSize,
                             const uint8_t* instrumentPack, uint32_t instrumentPackSize);
 BS_API void bs_playMusicSized(const uint8_t* music, uint32_t size);
