@@ -1,0 +1,146 @@
+#include "tools/common/wav_file.h"
+
+#include <cerrno>
+#include <cstring>
+#include <random>
+
+#include "formats/packages.h"
+
+namespace bs {
+
+namespace {
+
+void putTag(uint8_t* p, const char tag[4])
+{
+    std::memcpy(p, tag, 4);
+}
+
+std::string describeErrno(const std::string& what, const std::string& path)
+{
+    return what + " : " + path + " (" + std::strerror(errno) + ")";
+}
+
+}  // namespace
+
+void makeWavHeader(uint32_t dataBytes, uint8_t header[kWavHeaderSize])
+{
+    putTag(header + 0, "RIFF");
+    bs_writeU32(header + 4, dataBytes + kWavHeaderSize - 8);
+    putTag(header + 8, "WAVE");
+    putTag(header + 12, "fmt ");
+    bs_writeU32(header + 16, 16);
+    bs_writeU16(header + 20, 1);  // PCM
+    bs_writeU16(header + 22, kWavChannels);
+    bs_writeU32(header + 24, kWavSampleRate);
+    bs_writeU32(header + 28, kWavSampleRate * kWavBytesPerFrame);
+    bs_writeU16(header + 32, kWavBytesPerFrame);
+    bs_writeU16(header + 34, 16);
+    putTag(header + 36, "data");
+    bs_writeU32(header + 40, dataBytes);
+}
+
+void appendLittleEndianSamples(std::vector<uint8_t>& out, const int16_t* values, size_t count)
+{
+    const size_t start = out.size();
+    out.resize(start + count * 2);
+    uint8_t* p = out.data() + start;
+    for (size_t i = 0; i < count; ++i) {
+        const auto v = static_cast<uint16_t>(values[i]);
+        p[2 * i] = static_cast<uint8_t>(v);
+        p[2 * i + 1] = static_cast<uint8_t>(v >> 8);
+    }
+}
+
+bool WavWriter::open(const std::string& path, std::string* error)
+{
+    discard();
+    path_ = path;
+    dataBytes_ = 0;
+    // A name of our own beside the destination, so the final rename stays on one file system;
+    // "x" refuses to reuse a file that some other run is writing.
+    std::random_device entropy;
+    for (int attempt = 0; attempt < 16 && !file_; ++attempt) {
+        tempPath_ = path + ".part" + std::to_string(entropy() % 1000000u);
+        file_ = std::fopen(tempPath_.c_str(), "wbx");
+        if (!file_ && errno != EEXIST)
+            break;
+    }
+    if (!file_) {
+        *error = describeErrno("Can't write to destination file", path);
+        tempPath_.clear();
+        return false;
+    }
+    // The header is written for real by commit(); until then it holds zeros.
+    const uint8_t zeros[kWavHeaderSize] = {};
+    if (std::fwrite(zeros, 1, kWavHeaderSize, file_) != kWavHeaderSize) {
+        *error = describeErrno("Couldn't write to output file", path);
+        discard();
+        return false;
+    }
+    return true;
+}
+
+bool WavWriter::append(const int16_t* values, size_t count, std::string* error)
+{
+    if (!file_) {
+        *error = "Output file is not open : " + path_;
+        return false;
+    }
+    if (count * 2 > kWavMaxDataBytes - dataBytes_) {
+        *error = "Audio too long for a WAV file (4 GiB at most) : " + path_;
+        return false;
+    }
+    buffer_.clear();
+    appendLittleEndianSamples(buffer_, values, count);
+    if (std::fwrite(buffer_.data(), 1, buffer_.size(), file_) != buffer_.size()) {
+        *error = describeErrno("Couldn't write to output file", path_);
+        return false;
+    }
+    dataBytes_ += static_cast<uint32_t>(buffer_.size());
+    return true;
+}
+
+bool WavWriter::commit(std::string* error)
+{
+    if (!file_) {
+        *error = "Output file is not open : " + path_;
+        return false;
+    }
+    uint8_t header[kWavHeaderSize];
+    makeWavHeader(dataBytes_, header);
+    bool ok = std::fflush(file_) == 0 && std::fseek(file_, 0, SEEK_SET) == 0 &&
+              std::fwrite(header, 1, kWavHeaderSize, file_) == kWavHeaderSize;
+    ok = std::fclose(file_) == 0 && ok;
+    file_ = nullptr;
+    if (!ok) {
+        *error = describeErrno("Couldn't write to output file", path_);
+        std::remove(tempPath_.c_str());
+        tempPath_.clear();
+        return false;
+    }
+#if defined(_WIN32)
+    std::remove(path_.c_str());  // rename does not replace an existing file there
+#endif
+    if (std::rename(tempPath_.c_str(), path_.c_str()) != 0) {
+        *error = describeErrno("Couldn't write to output file", path_);
+        std::remove(tempPath_.c_str());
+        tempPath_.clear();
+        return false;
+    }
+    tempPath_.clear();
+    return true;
+}
+
+void WavWriter::discard()
+{
+    if (file_) {
+        std::fclose(file_);
+        file_ = nullptr;
+    }
+    if (!tempPath_.empty()) {
+        std::remove(tempPath_.c_str());
+        tempPath_.clear();
+    }
+}
+
+}  // namespace bs
