@@ -11,6 +11,7 @@
 #ifndef BRIMSEL_ENGINE_H
 #define BRIMSEL_ENGINE_H
 
+#include <stddef.h>
 #include <stdint.h>
 
 #if defined(_WIN32)
@@ -94,6 +95,73 @@ typedef struct MusicTrack {
     int32_t stackCounts[4];  /* -128 marks a call frame */
     int32_t stackReturns[4];
 } MusicTrack;
+
+/* The records are shared with readers built separately (the status display),
+ * so their layout is pinned: field order as declared, natural alignment. */
+#if defined(__cplusplus)
+#  define BS_LAYOUT_ASSERT(condition, what) static_assert(condition, what)
+#else
+#  define BS_LAYOUT_ASSERT(condition, what) _Static_assert(condition, what)
+#endif
+#define BS_LAYOUT_P64 (sizeof(void*) == 8)
+#define BS_LAYOUT_AT(record, field, at64, at32) \
+    BS_LAYOUT_ASSERT(offsetof(record, field) == (BS_LAYOUT_P64 ? (at64) : (at32)), \
+                     #record "." #field " has moved")
+
+BS_LAYOUT_ASSERT(sizeof(void*) == 8 || sizeof(void*) == 4, "pointers of 4 or 8 bytes");
+
+BS_LAYOUT_AT(Voice, mode, 0, 0);
+BS_LAYOUT_AT(Voice, data, 8, 4);
+BS_LAYOUT_AT(Voice, length, 16, 8);
+BS_LAYOUT_AT(Voice, volume, 18, 10);
+BS_LAYOUT_AT(Voice, panLeft, 19, 11);
+BS_LAYOUT_AT(Voice, panRight, 20, 12);
+BS_LAYOUT_AT(Voice, phase, 24, 16);
+BS_LAYOUT_AT(Voice, phaseAdjust, 28, 20);
+BS_LAYOUT_AT(Voice, loopStart, 32, 24);
+BS_LAYOUT_AT(Voice, loopEnd, 34, 26);
+BS_LAYOUT_ASSERT(sizeof(Voice) == (BS_LAYOUT_P64 ? 40 : 28), "Voice has changed size");
+
+BS_LAYOUT_AT(MacroChannel, voice, 0, 0);
+BS_LAYOUT_AT(MacroChannel, noteMode, 8, 4);
+BS_LAYOUT_AT(MacroChannel, priority, 12, 8);
+BS_LAYOUT_AT(MacroChannel, code, 16, 12);
+BS_LAYOUT_AT(MacroChannel, position, 24, 16);
+BS_LAYOUT_AT(MacroChannel, noteOffPosition, 28, 20);
+BS_LAYOUT_AT(MacroChannel, wait, 32, 24);
+BS_LAYOUT_AT(MacroChannel, noteStep, 36, 28);
+BS_LAYOUT_AT(MacroChannel, pitchOffset, 40, 32);
+BS_LAYOUT_AT(MacroChannel, pitchSlide, 44, 36);
+BS_LAYOUT_AT(MacroChannel, frequency, 48, 40);
+BS_LAYOUT_AT(MacroChannel, frequencySlide, 52, 44);
+BS_LAYOUT_AT(MacroChannel, volume, 56, 48);
+BS_LAYOUT_AT(MacroChannel, volumeSlide, 58, 50);
+BS_LAYOUT_AT(MacroChannel, loopDepth, 60, 52);
+BS_LAYOUT_AT(MacroChannel, loopCounts, 64, 56);
+BS_LAYOUT_AT(MacroChannel, loopReturns, 80, 72);
+BS_LAYOUT_ASSERT(sizeof(MacroChannel) == (BS_LAYOUT_P64 ? 96 : 88), "MacroChannel has changed size");
+
+BS_LAYOUT_AT(MusicTrack, voice, 0, 0);
+BS_LAYOUT_AT(MusicTrack, channel, 8, 4);
+BS_LAYOUT_AT(MusicTrack, priority, 16, 8);
+BS_LAYOUT_AT(MusicTrack, panChanged, 20, 12);
+BS_LAYOUT_AT(MusicTrack, instrument, 24, 16);
+BS_LAYOUT_AT(MusicTrack, code, 32, 20);
+BS_LAYOUT_AT(MusicTrack, position, 40, 24);
+BS_LAYOUT_AT(MusicTrack, wait, 44, 28);
+BS_LAYOUT_AT(MusicTrack, attenuation, 48, 32);
+BS_LAYOUT_AT(MusicTrack, panLeft, 49, 33);
+BS_LAYOUT_AT(MusicTrack, panRight, 50, 34);
+BS_LAYOUT_AT(MusicTrack, outLeft, 51, 35);
+BS_LAYOUT_AT(MusicTrack, outRight, 52, 36);
+BS_LAYOUT_AT(MusicTrack, stackDepth, 56, 40);
+BS_LAYOUT_AT(MusicTrack, stackCounts, 60, 44);
+BS_LAYOUT_AT(MusicTrack, stackReturns, 76, 60);
+BS_LAYOUT_ASSERT(sizeof(MusicTrack) == (BS_LAYOUT_P64 ? 96 : 76), "MusicTrack has changed size");
+
+#undef BS_LAYOUT_AT
+#undef BS_LAYOUT_P64
+#undef BS_LAYOUT_ASSERT
 
 /* Adopts a sample pack and an instrument pack (both at addresses that are
  * multiples of 4) and resets playback.  0 on success, -1 on failure. */
