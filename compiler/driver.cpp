@@ -1,0 +1,213 @@
+#include "compiler/driver.h"
+
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "compiler/linker.h"
+#include "compiler/macro_writers.h"
+#include "compiler/macros.h"
+#include "compiler/messages.h"
+#include "compiler/music.h"
+#include "compiler/output.h"
+#include "compiler/samples.h"
+
+const ModeEntry kModeTable[4] = {
+    {"-smp", kModeSamples, -1, 4, -1, 2, 3},
+    {"-sfx", kModeEffects, -1, 4, 0, 0, 2},
+    {"-ins", kModeInstruments, -1, 5, -1, 2, 3},
+    {"-mus", kModeMusic, 0, 5, -1, 2, 3},
+};
+
+const char kUsageText[] =
+    "Usage :\n"
+    "  bscomp (-smp/-sfx/-ins/-mus) [outfile] (source data)\n"
+    " Where the specific syntax depends upon the operating mode, all of which are\n"
+    " listed below...\n"
+    "\n"
+    "::Sample Pack Mode (-smp),\n"
+    "  bscomp -smp output.smp samples.txt\n"
+    " All samples in the sample descriptor file must be stored in 8-Bit Signed PCM\n"
+    " with a frequency between 1.0Hz and 65535.99Hz\n"
+    "\n"
+    "::Sound Effect Mode (-sfx),\n"
+    "  bscomp -sfx samples.txt sfx_scripts.txt\n"
+    " Generated sound effect files (*.sfx) will be stored in the same directory as\n"
+    " sfx_scripts.txt, with one sound effect file per ZOVA sound effect definition.\n"
+    "\n"
+    "::Instrument Pack Mode (-ins),\n"
+    "  bscomp -ins output.ins samples.txt instruments.txt\n"
+    "\n"
+    "::Music Track Mode (-mus),\n"
+    "  bscomp -mus output.mus instruments.txt channel_0.txt [channel_1.txt] [...]\n"
+    " Music written with more channels than available on a particular target will\n"
+    " have them dropped during playback rather than at compilation.\n"
+    "\n";
+
+namespace {
+
+const char* const kBanners[4] = {"SMP Mode...\n", "SFX Mode...\n", "INS Mode...\n", "MUS Mode...\n"};
+
+const ModeEntry* findMode(const char* name)
+{
+    for (const ModeEntry& entry : kModeTable) {
+        if (strcmp(entry.name, name) == 0) return &entry;
+    }
+    return nullptr;
+}
+
+bool argumentCountFits(const ModeEntry& entry, int argc)
+{
+    return entry.exactCount ? argc == entry.argCount : argc >= entry.argCount;
+}
+
+// Opens a source for reading as text. Only regular files and pipes qualify: a folder opens on
+// some systems but cannot be read, and a device may never end.
+FILE* openSource(const char* name)
+{
+    FILE* file = fopen(name, "r");
+    if (!file) return nullptr;
+    struct stat info;
+    if (fstat(fileno(file), &info) != 0 || !(S_ISREG(info.st_mode) || S_ISFIFO(info.st_mode))) {
+        fclose(file);
+        return nullptr;
+    }
+    return file;
+}
+
+// A read error ends a source like its end would; it must not pass for a complete source.
+int checkSourceRead(FILE* file, const char* name)
+{
+    if (!ferror(file)) return 0;
+    printMessage(stderr, kFormatSubject, kCantReadSourceFile, name);
+    return -1;
+}
+
+struct Run {
+    FILE** sources;
+    char** names;
+    int sourceCount;
+    FILE* out;
+    const char* outName;
+};
+
+int runSamples(const Run& run)
+{
+    if (parseSampleDescriptor(run.sources[0], run.names[0]) != 0) return -1;
+    if (checkSourceRead(run.sources[0], run.names[0]) != 0) return -1;
+    return writeSamplePack(run.out, run.outName) != 0 ? -1 : 0;
+}
+
+int runMacros(const Run& run, bool soundEffects)
+{
+    if (parseSampleDescriptor(run.sources[0], run.names[0]) != 0) return -1;
+    if (checkSourceRead(run.sources[0], run.names[0]) != 0) return -1;
+    if (parseMacroScript(run.sources[1], run.names[1], soundEffects, false) != 0) return -1;
+    if (checkSourceRead(run.sources[1], run.names[1]) != 0) return -1;
+    if (soundEffects) return writeSoundEffects() != 0 ? -1 : 0;
+    return writeInstrumentPack(run.out, run.outName) != 0 ? -1 : 0;
+}
+
+int runMusic(const Run& run)
+{
+    if (parseMacroScript(run.sources[0], run.names[0], false, true) != 0) return -1;
+    if (checkSourceRead(run.sources[0], run.names[0]) != 0) return -1;
+    for (int i = 1; i < run.sourceCount; ++i) {
+        if (parseMusicScript(run.sources[i], run.names[i]) != 0) return -1;
+        if (checkSourceRead(run.sources[i], run.names[i]) != 0) return -1;
+    }
+    return linkMusicTrack(run.out, run.outName) != 0 ? -1 : 0;
+}
+
+int runMode(const ModeEntry& entry, const Run& run)
+{
+    switch (entry.mode) {
+    case kModeSamples:
+        return runSamples(run);
+    case kModeEffects:
+        return runMacros(run, true);
+    case kModeInstruments:
+        return runMacros(run, false);
+    case kModeMusic:
+        return runMusic(run);
+    default:
+        printMessage(stderr, kFormatMessage, kUnknownFailure);
+        return -1;
+    }
+}
+
+}  // namespace
+
+int runCompiler(int argc, char** argv)
+{
+    if (argc < 2) {
+        printMessage(stderr, kFormatMessage, kUsageText);
+        return kExitUsage;
+    }
+    const ModeEntry* entry = findMode(argv[1]);
+    if (!entry) {
+        printMessage(stderr, kFormatSubject, kInvalidOperatingMode, argv[1]);
+        return kExitFailure;
+    }
+    if (!argumentCountFits(*entry, argc)) {
+        printMessage(stderr, kFormatMessage, kUsageText);
+        return kExitUsage;
+    }
+
+    // The output is claimed before any source is opened. It is written to a temporary file
+    // and only put in place when the whole mode succeeded.
+    OutputFile output = {};
+    const char* outName = nullptr;
+    if (entry->hasOutput) {
+        outName = argv[entry->outputIndex];
+        if (openOutputFile(&output, outName, true) != 0) {
+            printMessage(stderr, kFormatSubject, kCantWriteDestination, outName);
+            return kExitFailure;
+        }
+    }
+
+    int status = -1;
+    const int sourceCount = argc - entry->firstSource;
+    FILE** sources = static_cast<FILE**>(calloc(static_cast<size_t>(sourceCount), sizeof(FILE*)));
+    if (!sources) {
+        printMessage(stderr, kFormatMessage, kOutOfMemory);
+    } else {
+        bool allOpen = true;
+        for (int i = 0; i < sourceCount && allOpen; ++i) {
+            const char* name = argv[entry->firstSource + i];
+            sources[i] = openSource(name);
+            if (!sources[i]) {
+                printMessage(stderr, kFormatSubject, kCantOpenSourceFile, name);
+                allOpen = false;
+            }
+        }
+        if (allOpen) {
+            printMessage(stdout, kFormatMessage, kBanners[entry->mode]);
+            const Run run{sources, argv + entry->firstSource, sourceCount, output.stream, outName};
+            status = runMode(*entry, run);
+        }
+    }
+
+    if (entry->hasOutput) {
+        if (status == 0) {
+            if (commitOutputFile(&output) != 0) status = -1;
+        } else {
+            discardOutputFile(&output);
+        }
+    }
+
+    fflush(stdout);
+    fflush(stderr);
+    releaseMusic();
+    releaseMacros();
+    freeSamples();
+    if (sources) {
+        for (int i = 0; i < sourceCount; ++i) {
+            if (sources[i]) fclose(sources[i]);
+        }
+        free(sources);
+    }
+    return status == 0 && !errorReported() ? kExitSuccess : kExitFailure;
+}

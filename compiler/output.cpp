@@ -1,0 +1,164 @@
+#include "compiler/output.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+
+#include "compiler/messages.h"
+
+namespace {
+
+char* copyText(const char* text)
+{
+    size_t length = strlen(text) + 1;
+    char* copy = static_cast<char*>(malloc(length));
+    if (copy) memcpy(copy, text, length);
+    return copy;
+}
+
+// Writing through a symbolic link must update the file it points to, as opening the link for
+// writing would, rather than replace the link; a dangling link creates its target. nullptr
+// for a loop of links or no memory.
+char* resolveTarget(const char* path)
+{
+    char* current = copyText(path);
+    for (int hops = 0; current && hops < 40; ++hops) {
+        struct stat info;
+        if (lstat(current, &info) != 0 || !S_ISLNK(info.st_mode)) return current;
+        char link[PATH_MAX];
+        ssize_t length = readlink(current, link, sizeof link - 1);
+        if (length <= 0) return current;
+        link[length] = '\0';
+        // A relative link counts from the folder that holds it.
+        const char* slash = strrchr(current, '/');
+        size_t folderLength = link[0] != '/' && slash ? static_cast<size_t>(slash - current) + 1 : 0;
+        char* next = static_cast<char*>(malloc(folderLength + static_cast<size_t>(length) + 1));
+        if (next) {
+            memcpy(next, current, folderLength);
+            memcpy(next + folderLength, link, static_cast<size_t>(length) + 1);
+        }
+        free(current);
+        current = next;
+    }
+    free(current);
+    return nullptr;
+}
+
+// Permissions the finished file should carry: those of the file it replaces, or what
+// creating a new file would give.
+mode_t targetMode(const char* path)
+{
+    struct stat info;
+    if (stat(path, &info) == 0) return info.st_mode & 07777;
+    mode_t mask = umask(0);
+    umask(mask);
+    return 0666 & ~mask;
+}
+
+void clear(OutputFile* out)
+{
+    out->stream = nullptr;
+    out->path = nullptr;
+    out->tempPath = nullptr;
+    out->target = nullptr;
+}
+
+void release(OutputFile* out)
+{
+    free(out->path);
+    free(out->tempPath);
+    free(out->target);
+    clear(out);
+}
+
+}  // namespace
+
+int openOutputFile(OutputFile* out, const char* path, bool binary)
+{
+    if (!out) return -1;
+    clear(out);
+    if (!path || path[0] == '\0') return -1;
+
+    char* target = resolveTarget(path);
+    if (!target) return -1;
+
+    // The final name must be writable as a file, as if it were opened for writing now.
+    struct stat info;
+    if (stat(target, &info) == 0) {
+        if (S_ISDIR(info.st_mode) || access(target, W_OK) != 0) {
+            free(target);
+            return -1;
+        }
+    }
+
+    // The temporary file lives beside the target, so the final rename stays on one file system.
+    const char* slash = strrchr(target, '/');
+    size_t folderLength = slash ? static_cast<size_t>(slash - target) + 1 : 0;
+    const char* base = target + folderLength;
+    // Hidden, named after the output (shortened, so a long name still fits the folder's limit).
+    static const char kPattern[] = ".bscomp-XXXXXX";
+    const int baseShown = static_cast<int>(strnlen(base, 64));
+    size_t tempLength = folderLength + 1 + static_cast<size_t>(baseShown) + sizeof kPattern;
+    char* temp = static_cast<char*>(malloc(tempLength));
+    char* given = copyText(path);
+    if (!temp || !given) {
+        free(target);
+        free(temp);
+        free(given);
+        return -1;
+    }
+    snprintf(temp, tempLength, "%.*s.%.*s%s", static_cast<int>(folderLength), target, baseShown, base,
+             kPattern);
+
+    int fd = mkstemp(temp);
+    if (fd < 0) {
+        free(target);
+        free(temp);
+        free(given);
+        return -1;
+    }
+    fchmod(fd, targetMode(target));
+    FILE* stream = fdopen(fd, binary ? "wb" : "w");
+    if (!stream) {
+        close(fd);
+        unlink(temp);
+        free(target);
+        free(temp);
+        free(given);
+        return -1;
+    }
+    out->stream = stream;
+    out->path = given;
+    out->tempPath = temp;
+    out->target = target;
+    return 0;
+}
+
+int commitOutputFile(OutputFile* out)
+{
+    if (!out || !out->stream) return -1;
+    bool ok = fflush(out->stream) == 0 && !ferror(out->stream);
+    if (ok && fsync(fileno(out->stream)) != 0 && errno != EINVAL && errno != EROFS) ok = false;
+    if (fclose(out->stream) != 0) ok = false;
+    out->stream = nullptr;
+    if (ok && rename(out->tempPath, out->target) != 0) ok = false;
+    if (!ok) {
+        printMessage(stderr, kFormatSubject, kCouldntWriteOutput, out->path);
+        unlink(out->tempPath);
+    }
+    release(out);
+    return ok ? 0 : -1;
+}
+
+void discardOutputFile(OutputFile* out)
+{
+    if (!out) return;
+    if (out->stream) fclose(out->stream);
+    if (out->tempPath) unlink(out->tempPath);
+    release(out);
+}

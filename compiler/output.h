@@ -1,0 +1,29 @@
+// Safe writing of every file bscomp produces. A file is written to a temporary file in the
+// folder of its final name and renamed over that name only once it is complete, so a failed
+// run never leaves an empty or half-written file behind and the previous good file (or none)
+// stays as it was.
+#pragma once
+
+#include <cstdio>
+
+struct OutputFile {
+    FILE* stream;    // the temporary file, open for writing
+    char* path;      // the output's name, as given
+    char* tempPath;  // the temporary file
+    char* target;    // the file the rename replaces: path, or where path links to
+};
+
+// Creates a temporary file in the folder of `path`, opened "wb" (binary) or "w" (text), after
+// checking that `path` could be written as the final file (not a folder, not a read-only
+// file). Returns 0, or -1 without printing anything (the caller prints its own message); on
+// failure *out is left empty.
+int openOutputFile(OutputFile* out, const char* path, bool binary);
+
+// Flushes, syncs, closes and renames the temporary file over `path`. 0, or -1 after printing
+// "ERROR- Couldn't write to output file : " and the path (the temporary file is removed).
+// Either way *out is left empty.
+int commitOutputFile(OutputFile* out);
+
+// Closes and removes the temporary file; the previous file at `path` (or none) stays.
+// Does nothing for an empty OutputFile.
+void discardOutputFile(OutputFile* out);

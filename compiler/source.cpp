@@ -1,0 +1,78 @@
+#include "compiler/source.h"
+
+#include <cstring>
+
+#include "compiler/messages.h"
+
+const char* const kDescriptorDelimiters = ":{}()[], \t\n";
+const char* const kScriptDelimiters = " ,\t\n";
+
+bool readSourceLine(FILE* file, char* buffer)
+{
+    if (!file || !buffer) return false;
+    size_t length = 0;
+    bool any = false;
+    while (length < kLineBufferSize - 1) {
+        int c = getc(file);
+        if (c == EOF) break;
+        any = true;
+        if (c == '\0') continue;  // never part of a text line; skipping keeps the C string whole
+        if (c == '\r') {
+            // A CR LF pair is one line feed, even across the 2047-character boundary.
+            int next = getc(file);
+            if (next == '\n') {
+                c = '\n';
+            } else if (next != EOF) {
+                ungetc(next, file);
+            }
+        }
+        buffer[length++] = static_cast<char>(c);
+        if (c == '\n') break;
+    }
+    buffer[length] = '\0';
+    return any;
+}
+
+int collapseDelimiters(char* buffer, const char* set, char replacement)
+{
+    if (!buffer || !set) {
+        printMessage(stderr, kFormatMessage, kUnexpectedNull);
+        return -1;
+    }
+    size_t out = 0;
+    bool inRun = false;
+    for (size_t in = 0; buffer[in] != '\0'; ++in) {
+        char c = buffer[in];
+        if (strchr(set, c)) {
+            if (!inRun) buffer[out++] = replacement;
+            inRun = true;
+        } else {
+            buffer[out++] = c;
+            inRun = false;
+        }
+    }
+    buffer[out] = '\0';
+    if (out > 0 && buffer[out - 1] == replacement) buffer[out - 1] = '\0';
+    return 0;
+}
+
+char* nextToken(char* buffer, const char* delimiters, char** state)
+{
+    if (!state) return nullptr;
+    char* s = buffer ? buffer : *state;
+    if (!s) return nullptr;
+    if (!delimiters) delimiters = "";
+    s += strspn(s, delimiters);
+    if (*s == '\0') {
+        *state = s;
+        return nullptr;
+    }
+    char* end = s + strcspn(s, delimiters);
+    if (*end != '\0') {
+        *end = '\0';
+        *state = end + 1;
+    } else {
+        *state = end;
+    }
+    return s;
+}

@@ -1,0 +1,164 @@
+// Safe writing: a package replaces its output only once complete; a failed run leaves the
+// previous file (or none) and no temporary file behind.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <string>
+#include <vector>
+
+#include "bscomp_test_support.h"
+#include "compiler/output.h"
+
+using bscomp_test::MessageCapture;
+using bscomp_test::RunResult;
+using bscomp_test::TempDir;
+using bscomp_test::runBscomp;
+
+namespace {
+
+mode_t modeOf(const std::string& path)
+{
+    struct stat info;
+    return stat(path.c_str(), &info) == 0 ? info.st_mode & 07777 : 0;
+}
+
+class SafeOutput : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        dir.write("a.raw", "abcdefghij");
+        dir.write("good.txt", "a a.raw 100 100\n");
+        dir.write("bad.txt", "a a.raw 100 100\nb missing.raw 100 100\n");
+    }
+    RunResult run(const std::vector<std::string>& arguments) { return runBscomp(dir.path(), arguments); }
+
+    TempDir dir;
+};
+
+TEST_F(SafeOutput, AFailedRunKeepsThePreviousPackage)
+{
+    ASSERT_EQ(run({"-smp", "out.smp", "good.txt"}).status, 0);
+    const std::string good = dir.read("out.smp");
+    ASSERT_EQ(good.size(), 8u + 16 + 10);
+
+    RunResult r = run({"-smp", "out.smp", "bad.txt"});
+    EXPECT_EQ(r.err, "ERROR- Can't open source file : missing.raw\n");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(dir.read("out.smp"), good);
+    EXPECT_EQ(dir.list(), (std::vector<std::string>{"a.raw", "bad.txt", "good.txt", "out.smp"}));
+
+    r = run({"-smp", "out.smp", "missing.txt"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(dir.read("out.smp"), good);
+}
+
+TEST_F(SafeOutput, AFailedFirstRunCreatesNothing)
+{
+    RunResult r = run({"-smp", "out.smp", "bad.txt"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(dir.list(), (std::vector<std::string>{"a.raw", "bad.txt", "good.txt"}));
+}
+
+TEST_F(SafeOutput, ASuccessfulRunReplacesTheOutputAndKeepsItsPermissions)
+{
+    dir.write("out.smp", "old contents");
+    chmod((dir / "out.smp").c_str(), 0640);
+    ASSERT_EQ(run({"-smp", "out.smp", "good.txt"}).status, 0);
+    EXPECT_EQ(dir.read("out.smp").substr(0, 4), "BSMP");
+    EXPECT_EQ(modeOf(dir / "out.smp"), 0640u);
+
+    // A new file gets the usual permissions of a new file, not those of a private temporary.
+    mode_t mask = umask(022);
+    ASSERT_EQ(run({"-smp", "new.smp", "good.txt"}).status, 0);
+    umask(mask);
+    EXPECT_EQ(modeOf(dir / "new.smp"), 0644u);
+}
+
+TEST_F(SafeOutput, WritingThroughASymbolicLinkUpdatesItsTarget)
+{
+    mkdir((dir / "packs").c_str(), 0755);
+    ASSERT_EQ(symlink("packs/real.smp", (dir / "link.smp").c_str()), 0);
+    ASSERT_EQ(run({"-smp", "link.smp", "good.txt"}).status, 0);
+    struct stat info;
+    ASSERT_EQ(lstat((dir / "link.smp").c_str(), &info), 0);
+    EXPECT_TRUE(S_ISLNK(info.st_mode));
+    EXPECT_EQ(dir.read("packs/real.smp").substr(0, 4), "BSMP");
+}
+
+TEST_F(SafeOutput, AReadOnlyOutputIsNotReplaced)
+{
+    if (geteuid() == 0) GTEST_SKIP() << "permissions do not bind root";
+    dir.write("locked.smp", "keep me");
+    chmod((dir / "locked.smp").c_str(), 0444);
+    RunResult r = run({"-smp", "locked.smp", "good.txt"});
+    EXPECT_EQ(r.err, "ERROR- Can't write to destination file : locked.smp\n");
+    EXPECT_EQ(dir.read("locked.smp"), "keep me");
+}
+
+TEST(OutputFile, CommitPutsTheFileInPlaceAndDiscardLeavesNoTrace)
+{
+    TempDir dir;
+    const std::string path = dir / "text.h";
+    OutputFile out;
+    ASSERT_EQ(openOutputFile(&out, path.c_str(), false), 0);
+    fputs("#define X 1\n", out.stream);
+    EXPECT_FALSE(dir.exists("text.h")) << "nothing appears before the commit";
+    ASSERT_EQ(dir.list().size(), 1u);
+    EXPECT_EQ(dir.list()[0].rfind(".text.h.bscomp-", 0), 0u) << dir.list()[0];
+    EXPECT_EQ(commitOutputFile(&out), 0);
+    EXPECT_EQ(out.stream, nullptr);
+    EXPECT_EQ(dir.read("text.h"), "#define X 1\n");
+    EXPECT_EQ(dir.list(), std::vector<std::string>{"text.h"});
+
+    ASSERT_EQ(openOutputFile(&out, path.c_str(), true), 0);
+    fputs("half", out.stream);
+    discardOutputFile(&out);
+    discardOutputFile(&out);  // a second discard does nothing
+    EXPECT_EQ(dir.read("text.h"), "#define X 1\n");
+    EXPECT_EQ(dir.list(), std::vector<std::string>{"text.h"});
+}
+
+TEST(OutputFile, OpeningFailsQuietlyWhereNoFileCanBeWritten)
+{
+    TempDir dir;
+    MessageCapture messages;
+    OutputFile out;
+    EXPECT_EQ(openOutputFile(&out, (dir / "none/x.smp").c_str(), true), -1);
+    EXPECT_EQ(openOutputFile(&out, dir.path().c_str(), true), -1);
+    EXPECT_EQ(openOutputFile(&out, "", true), -1);
+    EXPECT_EQ(out.stream, nullptr);
+    EXPECT_EQ(messages.err(), "");
+}
+
+TEST(OutputFile, ALongNameStillGetsATemporaryFile)
+{
+    TempDir dir;
+    const std::string name(250, 'n');
+    OutputFile out;
+    ASSERT_EQ(openOutputFile(&out, (dir / name).c_str(), true), 0);
+    EXPECT_EQ(commitOutputFile(&out), 0);
+    EXPECT_TRUE(dir.exists(name));
+}
+
+TEST(OutputFile, AFailedCommitIsReportedAndCleanedUp)
+{
+    TempDir dir;
+    MessageCapture messages;
+    mkdir((dir / "sub").c_str(), 0755);
+    const std::string path = dir / "sub/out.smp";
+    OutputFile out;
+    ASSERT_EQ(openOutputFile(&out, path.c_str(), true), 0);
+    // The target turns into a folder meanwhile: the rename cannot replace it.
+    mkdir(path.c_str(), 0755);
+    dir.write("sub/out.smp/inside", "x");
+    EXPECT_EQ(commitOutputFile(&out), -1);
+    EXPECT_EQ(messages.err(), "ERROR- Couldn't write to output file : " + path + "\n");
+    std::vector<std::string> left;
+    for (const auto& entry : std::filesystem::directory_iterator(dir / "sub"))
+        left.push_back(entry.path().filename().string());
+    EXPECT_EQ(left, std::vector<std::string>{"out.smp"});
+}
+
+}  // namespace
