@@ -148,9 +148,11 @@ bool buildCues(const Options& options, const SampleTable& samples, std::vector<P
             }
             cue.priority = found->second;
         }
-        if (cue.tick >= options.limitTicks)
+        if (cue.tick >= options.limitTicks) {
             std::fprintf(stderr, "WARNING- Starts at or after the limit of %s and is never heard : %s\n",
                          formatDuration(options.limitTicks).c_str(), request.path.c_str());
+            continue;
+        }
         job.effects.push_back(cue);
     }
     std::map<uint32_t, size_t> perTick;
@@ -218,15 +220,15 @@ int run(const Options& options)
         return kExitFailure;
     }
 
-    if (result.reason == StopReason::LimitReached)
+    if (result.reason == StopReason::LimitReached && !options.limitGiven)
         std::fprintf(stderr, "WARNING- Render stopped at the limit of %s; raise it with --limit : %s\n",
                      formatDuration(options.limitTicks).c_str(), options.outputPath.c_str());
     if (options.quiet)
         return 0;
     std::string how;
     if (result.reason == StopReason::LimitReached)
-        how = job.music && result.musicEndTick < 0 ? "stopped at the limit with the music still playing"
-                                                   : "stopped at the limit with channels still sounding";
+        how = job.music && result.musicEndTick < 0 ? "stopped at the limit, the music still playing"
+                                                   : "stopped at the limit, channels still sounding";
     else if (job.music)
         how = "the music ended at " + formatDuration(result.musicEndTick);
     else

@@ -300,6 +300,7 @@ bool parseOptions(int argc, const char* const* argv, Options* options, std::stri
                 return false;
             }
             options->limitTicks = ticks;
+            options->limitGiven = true;
         } else {
             *error = "Unknown option " + name;
             return false;

@@ -32,6 +32,7 @@ struct Options {
     std::vector<EffectRequest> effects;
     int8_t attenuation = 127;
     uint32_t limitTicks = kDefaultLimitTicks;
+    bool limitGiven = false;           // --limit was given: reaching it is no surprise
     bool quiet = false;
     bool showHelp = false;
     bool showVersion = false;
