@@ -1,0 +1,213 @@
+#include "compiler/macro_writers.h"
+
+#include <cstdlib>
+#include <cstring>
+
+#include "compiler/filenames.h"
+#include "compiler/macros.h"
+#include "compiler/messages.h"
+#include "compiler/output.h"
+#include "formats/packages.h"
+
+namespace {
+
+// Separators of a script path, on every system the scripts come from.
+const char* const kPathSeparators = "\\/>";
+
+int allocateImage(uint64_t size, uint8_t** image)
+{
+    *image = size <= UINT32_MAX ? static_cast<uint8_t*>(std::malloc(size_t(size))) : nullptr;
+    if (!*image) {
+        printMessage(stderr, "%s", kOutOfMemory);
+        return -1;
+    }
+    return 0;
+}
+
+void writeHeader(uint8_t* image, const char* magic, uint32_t count)
+{
+    std::memcpy(image, magic, BS_MAGIC_SIZE);
+    bs_writeU32(image + BS_HEADER_COUNT_OFFSET, count);
+}
+
+// Writes a finished image to `out`; a short write prints the message.
+int writeImage(FILE* out, const char* name, const uint8_t* image, uint32_t size)
+{
+    if (std::fwrite(image, 1, size, out) != size) {
+        printMessage(stderr, "%s%s\n", kCouldntWriteOutput, name);
+        return -1;
+    }
+    return 0;
+}
+
+int writeEffectFile(uint32_t index, const char* fileName, const char* scriptPath)
+{
+    printMessage(stdout, "%s%s\n", "Saving sound effect binary to : ", fileName);
+    if (std::strcmp(fileName, scriptPath) == 0) {
+        // The effect would replace the script it comes from.
+        printMessage(stderr, "%s%s\n", "ERROR- Sound effect file would overwrite the script : ",
+                     fileName);
+        return -1;
+    }
+    uint8_t* image = nullptr;
+    uint32_t size = 0;
+    if (buildSoundEffect(index, &image, &size) != 0)
+        return -1;
+    OutputFile out{};
+    if (openOutputFile(&out, fileName, true) != 0) {
+        printMessage(stderr, "%s%s\n", kCantWriteDestination, fileName);
+        std::free(image);
+        return -1;
+    }
+    int result = writeImage(out.stream, fileName, image, size);
+    std::free(image);
+    if (result != 0) {
+        discardOutputFile(&out);
+        return -1;
+    }
+    return commitOutputFile(&out);
+}
+
+int writePriorityHeader(const char* scriptPath)
+{
+    char* headerName = nullptr;
+    if (deriveFileName(scriptPath, &headerName, ".h", kPathSeparators) != 0 ||
+        std::strcmp(headerName, scriptPath) == 0) {
+        // Never overwrite the script itself (a script named *.h).
+        printMessage(stderr, "%s", "ERROR- Can't create priority definition file\n");
+        std::free(headerName);
+        return -1;
+    }
+    OutputFile out{};
+    if (openOutputFile(&out, headerName, false) != 0) {
+        printMessage(stderr, "%s%s\n", kCantWriteDestination, headerName);
+        std::free(headerName);
+        return -1;
+    }
+    const CompiledMacro* macros = macroList();
+    bool failed = false;
+    for (uint32_t i = 0; i < macroCount() && !failed; ++i)
+        failed = std::fprintf(out.stream, "#define BPRI_%s\t\t%i\n", macros[i].label,
+                              int(macros[i].priority)) < 0;
+    if (failed) {
+        printMessage(stderr, "%s%s\n", kCouldntWriteOutput, headerName);
+        discardOutputFile(&out);
+        std::free(headerName);
+        return -1;
+    }
+    if (commitOutputFile(&out) != 0) {
+        std::free(headerName);
+        return -1;
+    }
+    printMessage(stdout, "\nPriority definitions saved to : %s\n", headerName);
+    std::free(headerName);
+    return 0;
+}
+
+} // namespace
+
+char* effectFileName(const char* scriptPath, const char* label)
+{
+    // The folder is the script's path up to and including its last separator.
+    size_t folder = std::strlen(scriptPath);
+    while (folder > 0 && !std::strchr(kPathSeparators, scriptPath[folder - 1]))
+        --folder;
+    size_t size = folder + std::strlen(label) + sizeof(".sfx");
+    char* name = static_cast<char*>(std::malloc(size));
+    if (name)
+        std::snprintf(name, size, "%.*s%s.sfx", int(folder), scriptPath, label);
+    return name;
+}
+
+int buildInstrumentPack(uint8_t** image, uint32_t* size)
+{
+    const CompiledMacro* macros = macroList();
+    uint32_t count = macroCount();
+    uint64_t codeStart = BS_HEADER_SIZE + uint64_t(BS_INSTRUMENT_ENTRY_SIZE) * count;
+    uint64_t total = codeStart;
+    for (uint32_t i = 0; i < count; ++i)
+        total += macros[i].channels[0].code.length;
+    if (allocateImage(total, image) != 0)
+        return -1;
+    writeHeader(*image, BS_MAGIC_INSTRUMENTS, count);
+    uint32_t offset = uint32_t(codeStart);
+    for (uint32_t i = 0; i < count; ++i) {
+        const CompiledChannel& channel = macros[i].channels[0];
+        uint8_t* entry = *image + BS_HEADER_SIZE + BS_INSTRUMENT_ENTRY_SIZE * i;
+        bs_writeU32(entry + BS_INSTRUMENT_ENTRY_SAMPLE_INDEX, uint32_t(channel.sampleIndex));
+        bs_writeU32(entry + BS_INSTRUMENT_ENTRY_CODE_OFFSET, offset);
+        bs_writeU32(entry + BS_INSTRUMENT_ENTRY_NOTE_OFF, macros[i].noteOffOffset);
+        if (channel.code.length)
+            std::memcpy(*image + offset, channel.code.bytes, channel.code.length);
+        offset += channel.code.length;
+    }
+    *size = uint32_t(total);
+    return 0;
+}
+
+int buildSoundEffect(uint32_t macroIndex, uint8_t** image, uint32_t* size)
+{
+    const CompiledMacro& macro = macroList()[macroIndex];
+    uint32_t channels = macro.currentChannel + 1;
+    uint64_t codeStart = BS_HEADER_SIZE + uint64_t(BS_EFFECT_ENTRY_SIZE) * channels;
+    uint64_t total = codeStart;
+    for (uint32_t c = 0; c < channels; ++c)
+        total += macro.channels[c].code.length;
+    if (allocateImage(total, image) != 0)
+        return -1;
+    writeHeader(*image, BS_MAGIC_EFFECT, channels);
+    uint32_t offset = uint32_t(codeStart);
+    for (uint32_t c = 0; c < channels; ++c) {
+        const CompiledChannel& channel = macro.channels[c];
+        uint8_t* entry = *image + BS_HEADER_SIZE + BS_EFFECT_ENTRY_SIZE * c;
+        bs_writeU32(entry + BS_EFFECT_ENTRY_SAMPLE_INDEX, uint32_t(channel.sampleIndex));
+        bs_writeU32(entry + BS_EFFECT_ENTRY_CODE_OFFSET, offset);
+        if (channel.code.length)
+            std::memcpy(*image + offset, channel.code.bytes, channel.code.length);
+        offset += channel.code.length;
+    }
+    *size = uint32_t(total);
+    return 0;
+}
+
+int writeInstrumentPack(FILE* out, const char* outName)
+{
+    printMessage(stdout, "%s%s\n", "Saving instrument package to : ", outName);
+    uint8_t* image = nullptr;
+    uint32_t size = 0;
+    if (buildInstrumentPack(&image, &size) != 0)
+        return -1;
+    int result = writeImage(out, outName, image, size);
+    std::free(image);
+    if (result != 0)
+        return -1;
+    printMessage(stdout, "\nSuccess! %u Bytes written to : %s\n", size, outName);
+    printMessage(stdout, "Total Macro Instruments : %u\n", macroCount());
+    std::fflush(out);
+    return 0;
+}
+
+int writeSoundEffects()
+{
+    const char* scriptPath = macroScriptPath();
+    if (!scriptPath) {
+        printMessage(stderr, "%s", kUnexpectedNull);
+        return -1;
+    }
+    const CompiledMacro* macros = macroList();
+    for (uint32_t i = 0; i < macroCount(); ++i) {
+        char* fileName = effectFileName(scriptPath, macros[i].label);
+        if (!fileName) {
+            printMessage(stderr, "%s", kOutOfMemory);
+            return -1;
+        }
+        int result = writeEffectFile(i, fileName, scriptPath);
+        std::free(fileName);
+        if (result != 0)
+            return -1;
+    }
+    if (writePriorityHeader(scriptPath) != 0)
+        return -1;
+    printMessage(stdout, "Total Sound Effects : %u\n", macroCount());
+    return 0;
+}
