@@ -24,8 +24,15 @@ struct Rendered {
     RenderResult result;
     std::vector<int16_t> values;  // interleaved, left first
 
-    int16_t left(size_t frame) const { return values.at(2 * frame); }
-    int16_t right(size_t frame) const { return values.at(2 * frame + 1); }
+    int left(size_t frame) const { return at(2 * frame); }
+    int right(size_t frame) const { return at(2 * frame + 1); }
+    int at(size_t index) const
+    {
+        if (index < values.size())
+            return values[index];
+        ADD_FAILURE() << "no value " << index << " in a render of " << values.size();
+        return 0;
+    }
     size_t frames() const { return values.size() / 2; }
 };
 
