@@ -1,7 +1,5 @@
 #include "compiler/driver.h"
 
-#include <sys/stat.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -13,6 +11,7 @@
 #include "compiler/music.h"
 #include "compiler/output.h"
 #include "compiler/samples.h"
+#include "compiler/source.h"
 
 const ModeEntry kModeTable[4] = {
     {"-smp", kModeSamples, -1, 4, -1, 2, 3},
@@ -61,20 +60,6 @@ const ModeEntry* findMode(const char* name)
 bool argumentCountFits(const ModeEntry& entry, int argc)
 {
     return entry.exactCount ? argc == entry.argCount : argc >= entry.argCount;
-}
-
-// Opens a source for reading as text. Only regular files and pipes qualify: a folder opens on
-// some systems but cannot be read, and a device may never end.
-FILE* openSource(const char* name)
-{
-    FILE* file = fopen(name, "r");
-    if (!file) return nullptr;
-    struct stat info;
-    if (fstat(fileno(file), &info) != 0 || !(S_ISREG(info.st_mode) || S_ISFIFO(info.st_mode))) {
-        fclose(file);
-        return nullptr;
-    }
-    return file;
 }
 
 // A read error ends a source like its end would; it must not pass for a complete source.
@@ -177,7 +162,7 @@ int runCompiler(int argc, char** argv)
         bool allOpen = true;
         for (int i = 0; i < sourceCount && allOpen; ++i) {
             const char* name = argv[entry->firstSource + i];
-            sources[i] = openSource(name);
+            sources[i] = openInputFile(name, true, false);
             if (!sources[i]) {
                 printMessage(stderr, kFormatSubject, kCantOpenSourceFile, name);
                 allOpen = false;

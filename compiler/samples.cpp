@@ -1,7 +1,5 @@
 #include "compiler/samples.h"
 
-#include <sys/stat.h>
-
 #include <cctype>
 #include <cmath>
 #include <cstdlib>
@@ -223,17 +221,15 @@ uint32_t toFixed16(double value)
 // Reads a whole PCM file into its owner's `data`. 0, or -1 after one message.
 int loadPcmFile(SampleDefinition& sample, uint64_t runningSize)
 {
-    FILE* file = fopen(sample.fileName, "rb");
+    // Only a regular file has a size to seek to; a folder, device or pipe is not a PCM file.
+    FILE* file = openInputFile(sample.fileName, false, true);
     if (!file) {
         printMessage(stderr, kFormatSubject, kCantOpenSourceFile, sample.fileName);
         return -1;
     }
     int result = -1;
-    struct stat info;
     off_t size = -1;
-    // Only a regular file has a size to seek to; a folder or a device is not a PCM file.
-    if (fstat(fileno(file), &info) == 0 && S_ISREG(info.st_mode) && fseeko(file, 0, SEEK_END) == 0)
-        size = ftello(file);
+    if (fseeko(file, 0, SEEK_END) == 0) size = ftello(file);
     if (size < 0 || fseeko(file, 0, SEEK_SET) != 0) {
         printMessage(stderr, kFormatSubject, kCantOpenSourceFile, sample.fileName);
     } else if (static_cast<uint64_t>(size) > UINT32_MAX - runningSize) {

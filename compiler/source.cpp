@@ -1,11 +1,33 @@
 #include "compiler/source.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cstring>
 
 #include "compiler/messages.h"
 
 const char* const kDescriptorDelimiters = ":{}()[], \t\n";
 const char* const kScriptDelimiters = " ,\t\n";
+
+FILE* openInputFile(const char* name, bool allowPipe, bool binary)
+{
+    if (!name) return nullptr;
+    int fd = open(name, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return nullptr;
+    struct stat info;
+    bool accepted = fstat(fd, &info) == 0 && (S_ISREG(info.st_mode) || (allowPipe && S_ISFIFO(info.st_mode)));
+    // Reads wait for data again from here on.
+    int flags = accepted ? fcntl(fd, F_GETFL) : -1;
+    if (flags < 0 || fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+        close(fd);
+        return nullptr;
+    }
+    FILE* file = fdopen(fd, binary ? "rb" : "r");
+    if (!file) close(fd);
+    return file;
+}
 
 bool readSourceLine(FILE* file, char* buffer)
 {

@@ -125,6 +125,15 @@ TEST_F(Driver, FoldersAndDevicesAreNotSources)
     EXPECT_EQ(dir.list(), (std::vector<std::string>{"a.raw", "folder", "samples.txt", "script.txt"}));
 }
 
+TEST_F(Driver, APipeWithoutWriterReadsAsEmptyInsteadOfWaiting)
+{
+    ASSERT_EQ(mkfifo((dir / "pipe").c_str(), 0644), 0);
+    RunResult r = run({"-smp", "out.smp", "pipe"});
+    EXPECT_EQ(r.err, "WARNING- No samples defined, are you sure about this?\n");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(dir.read("out.smp"), std::string("BSMP\0\0\0\0", 8));
+}
+
 TEST_F(Driver, TheDestinationIsCheckedBeforeAnySource)
 {
     // The sources are missing too, but only the destination is reported.

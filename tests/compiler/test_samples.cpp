@@ -159,7 +159,11 @@ TEST_F(SamplePack, ManyDefinitionsMakeAValidPack)
 {
     dir.write("s.raw", pcm(2));
     std::string descriptor;
-    for (int i = 0; i < 257; ++i) descriptor += "s" + std::to_string(i) + " s.raw 100 100\n";
+    for (int i = 0; i < 257; ++i) {
+        descriptor += 's';
+        descriptor += std::to_string(i);
+        descriptor += " s.raw 100 100\n";
+    }
     RunResult r = compile(descriptor);
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, successOut(8 + 257 * 16 + 2, 257, 1));
@@ -239,6 +243,8 @@ TEST_F(SamplePack, PcmFilesThatCannotBeReadAreNamed)
     mkdir((dir / "folder.raw").c_str(), 0755);
     expectBuildError("a folder.raw 100 100\n", "ERROR- Can't open source file : folder.raw\n");
     expectBuildError("a /dev/zero 100 100\n", "ERROR- Can't open source file : /dev/zero\n");
+    ASSERT_EQ(mkfifo((dir / "pipe.raw").c_str(), 0644), 0);
+    expectBuildError("a pipe.raw 100 100\n", "ERROR- Can't open source file : pipe.raw\n");
 }
 
 TEST_F(SamplePack, HugePcmFilesAreTakenWholeUpToThePacksLimit)
