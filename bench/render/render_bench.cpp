@@ -62,8 +62,8 @@ void renderJob(benchmark::State& state, const char* music, const char* effect)
         ticks += result.ticks;
     }
     benchmark::DoNotOptimize(checksum);
-    const double audioSeconds = double(ticks) / BS_TICK_RATE;
-    state.counters["audio_s"] = benchmark::Counter(double(ticks) / BS_TICK_RATE / double(state.iterations()));
+    const double audioSeconds = double(ticks) / double(BS_TICK_RATE);
+    state.counters["audio_s"] = benchmark::Counter(double(ticks) / double(BS_TICK_RATE) / double(state.iterations()));
     state.counters["x_realtime"] = benchmark::Counter(audioSeconds, benchmark::Counter::kIsRate);
 }
 

@@ -280,7 +280,7 @@ TEST_F(EndToEnd, CallsLoopsAndBreakAcrossChannels)
     EXPECT_EQ(wav.frames(), 151u * 200u);
 }
 
-TEST_F(EndToEnd, PitchSlidesBendTheNote)
+TEST_F(EndToEnd, PitchOffsetsAddToTheNotesStep)
 {
     instruments(kHeldInstruments);
     // An offset of 1.0 on top of the note's 0xFFFF: 0x1FFFF, almost two samples a frame.
@@ -298,4 +298,33 @@ TEST_F(EndToEnd, PitchSlidesBendTheNote)
     // The sample ends after reading its last index: from frame 150 on it is silent.
     for (size_t k = 151; k < wav.frames(); ++k)
         ASSERT_EQ(wav.left(k), 0) << k;
+}
+
+TEST_F(EndToEnd, PitchSlidesChangeTheStepEveryTick)
+{
+    instruments(kHeldInstruments);
+    // The offset starts at 0 and grows by 1024/65536 a tick, from the tick of the command on.
+    song({"tune 10\n"
+          "{\n"
+          "    using held\n"
+          "    pitch 0 0.1024\n"
+          "    a.5 4\n"
+          "    end\n"
+          "}\n"});
+    const Wav wav = render({"-m", "song.mus"});
+    // Tick t plays at the step 0xFFFF + 1024 x (t + 1); the phase carries over from tick to
+    // tick, and the single-shot voice stops once it has read the last of its 300 samples.
+    uint32_t phase = 0;
+    size_t frame = 0;
+    for (uint32_t tick = 0; tick < 4 && (phase >> 16) < 300; ++tick) {
+        const uint32_t step = 0xFFFF + 1024 * (tick + 1);
+        for (int k = 0; k < 200 && (phase >> 16) < 300; ++k, ++frame) {
+            ASSERT_EQ(wav.left(frame), rampAt(phase >> 16) * 62) << frame;
+            phase += step;
+        }
+    }
+    EXPECT_GT(frame, 250u);
+    EXPECT_LT(frame, 300u);
+    for (; frame < wav.frames(); ++frame)
+        ASSERT_EQ(wav.left(frame), 0) << frame;
 }
