@@ -40,11 +40,11 @@ function(run_bscomp log)
   execute_process(COMMAND "${BSCOMP}" ${ARGN}
                   WORKING_DIRECTORY "${OUTPUT_DIR}"
                   RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
-  file(WRITE "${OUTPUT_DIR}/logs/${log}.log" "$ bscomp ${ARGN}\n${out}${err}")
-  if(NOT rc EQUAL 0 OR err MATCHES "(ERROR|WARNING)- ")
-    message(FATAL_ERROR "bscomp ${ARGN} failed (exit status ${rc}):\n${out}${err}")
-  endif()
   list(JOIN ARGN " " args)
+  file(WRITE "${OUTPUT_DIR}/logs/${log}.log" "$ bscomp ${args}\n${out}${err}")
+  if(NOT rc EQUAL 0 OR err MATCHES "(ERROR|WARNING)- ")
+    message(FATAL_ERROR "bscomp ${args} failed (exit status ${rc}):\n${out}${err}")
+  endif()
   message(STATUS "bscomp ${args}")
 endfunction()
 

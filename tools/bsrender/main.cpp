@@ -45,11 +45,12 @@ bool loadChecked(const std::string& path, PackageImage* image)
     return true;
 }
 
-std::string formatDuration(uint64_t ticks)
+// "1.500 s", and for a minute or more also "(1:02.504)".
+std::string formatDuration(uint64_t ticks, bool withMinutes = true)
 {
     const uint64_t millis = (ticks * 1000 + kTicksPerSecond / 2) / kTicksPerSecond;
     char text[64];
-    if (millis >= 60000)
+    if (millis >= 60000 && withMinutes)
         std::snprintf(text, sizeof text, "%llu.%03llu s (%llu:%02llu.%03llu)", (unsigned long long)(millis / 1000),
                       (unsigned long long)(millis % 1000), (unsigned long long)(millis / 60000),
                       (unsigned long long)(millis / 1000 % 60), (unsigned long long)(millis % 1000));
@@ -230,7 +231,7 @@ int run(const Options& options)
         how = job.music && result.musicEndTick < 0 ? "stopped at the limit, the music still playing"
                                                    : "stopped at the limit, channels still sounding";
     else if (job.music)
-        how = "the music ended at " + formatDuration(result.musicEndTick);
+        how = "the music ended at " + formatDuration(uint64_t(result.musicEndTick), false);
     else
         how = "every effect ended";
     // Standard output may be carrying the WAV file itself.
