@@ -35,4 +35,5 @@ awk -v a="$audio" -v ns="$best" 'BEGIN {
   printf "bsrender, whole program: %s s of audio in %.4f s: %.0fx real time\n", a, s, a / s
 }'
 
+echo "bench_render: x_realtime is seconds of audio rendered per second (3.9k/s is 3900x real time)"
 "$build/bench/render/bench_render" --benchmark_counters_tabular=true

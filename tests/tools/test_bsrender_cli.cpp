@@ -74,6 +74,13 @@ TEST_F(BsrenderCli, SameInputsGiveTheSameBytesAlsoOnStandardOutput)
     EXPECT_EQ(std::vector<uint8_t>(toStdout.out.begin(), toStdout.out.end()), first);
     // With the audio on standard output the summary goes to standard error.
     EXPECT_EQ(toStdout.err, "standard output : 1.004 s, the music ended at 1.004 s\n");
+    // Standard output by its device name works the same (here it is redirected to a file).
+    std::vector<std::string> d = job;
+    d.insert(d.end(), {"-o", "/dev/stdout"});
+    const ToolRun devStdout = bsrender(d);
+    ASSERT_EQ(devStdout.status, 0) << devStdout.err;
+    EXPECT_EQ(std::vector<uint8_t>(devStdout.out.begin(), devStdout.out.end()), first);
+    EXPECT_EQ(devStdout.err, "/dev/stdout : 1.004 s, the music ended at 1.004 s\n");
 }
 
 TEST_F(BsrenderCli, NamesTheFileAndWhatIsWrongWithIt)

@@ -40,6 +40,8 @@ TEST(BsrenderTime, ReadsSecondsMillisecondsAndTicksRoundedToTheNearestTick)
     EXPECT_EQ(ticks(".5"), 120u);
     EXPECT_EQ(ticks("250ms"), 60u);
     EXPECT_EQ(ticks("120t"), 120u);
+    EXPECT_EQ(ticks("2m"), 28800u);
+    EXPECT_EQ(ticks("1.5h"), 1296000u);
     EXPECT_EQ(ticks("0"), 0u);
     // 1 ms is 0.24 ticks, 3 ms 0.72: rounded to 0 and 1.
     EXPECT_EQ(ticks("1ms"), 0u);
@@ -51,7 +53,7 @@ TEST(BsrenderTime, ReadsSecondsMillisecondsAndTicksRoundedToTheNearestTick)
 TEST(BsrenderTime, RefusesWhatIsNoTime)
 {
     uint32_t t = 0;
-    for (const char* text : {"", "s", "-1", "1.5x", "1 s", "1e3", "abc", "1.2.3", "999999999999"})
+    for (const char* text : {"", "s", "-1", "1.5x", "1 s", "1e3", "abc", "1.2.3", "999999999999", "2min", "1hs"})
         EXPECT_FALSE(parseTime(text, &t)) << text;
 }
 
@@ -137,7 +139,7 @@ TEST(BsrenderOptions, ExplainsWhatIsWrong)
         {{"a.smp", "b.ins", "-o", "o.wav", "-m", "m", "--quiet=yes"}, "Option --quiet takes no value"},
         {{"a.smp", "b.ins", "-o", "o.wav", "-a", "128", "-m", "m"}, "The attenuation must be a whole number from -128 to 127"},
         {{"a.smp", "b.ins", "-o", "o.wav", "-l", "0", "-m", "m"}, "The limit must be a time from 1t to 6 hours"},
-        {{"a.smp", "b.ins", "-o", "o.wav", "-l", "6h", "-m", "m"}, "The limit must be"},
+        {{"a.smp", "b.ins", "-o", "o.wav", "-l", "6.01h", "-m", "m"}, "The limit must be"},
         {{"a.smp", "b.ins", "-o", "o.wav", "-l", "21601", "-m", "m"}, "The limit must be"},
         {{"a.smp", "b.ins", "-o", "o.wav", "-e", "x.sfx@2,0"}, "PRIORITY 0 is not allowed"},
         {{"a.smp", "b.ins", "-o", "o.wav", "-e", "x.sfx@2,200"}, "PRIORITY must be a whole number"},

@@ -6,6 +6,9 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <thread>
+
+#include <sys/stat.h>
 
 #include "formats/packages.h"
 #include "tools/common/wav_file.h"
@@ -121,4 +124,86 @@ TEST_F(WavFileTest, ReportsAFolderThatDoesNotExist)
     const int16_t block[2] = {1, 2};
     EXPECT_FALSE(writer.append(block, 2, &error));
     EXPECT_FALSE(writer.commit(&error));
+}
+
+TEST_F(WavFileTest, ALinkKeepsPointingToTheNewFile)
+{
+    const fs::path target = dir_ / "target.wav";
+    const fs::path link = dir_ / "link.wav";
+    std::ofstream(target) << "old";
+    fs::create_symlink(target, link);
+    bs::WavWriter writer;
+    std::string error;
+    ASSERT_TRUE(writer.open(link.string(), &error)) << error;
+    ASSERT_TRUE(writer.commit(&error)) << error;
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_EQ(fs::file_size(target), 44u);
+}
+
+TEST_F(WavFileTest, AReplacedFileKeepsItsPermissions)
+{
+    const fs::path path = dir_ / "shared.wav";
+    std::ofstream(path) << "old";
+    fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
+                              fs::perms::group_write | fs::perms::others_read | fs::perms::others_write);
+    bs::WavWriter writer;
+    std::string error;
+    ASSERT_TRUE(writer.open(path.string(), &error));
+    ASSERT_TRUE(writer.commit(&error)) << error;
+    EXPECT_EQ(fs::status(path).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read | fs::perms::group_write |
+                  fs::perms::others_read | fs::perms::others_write);
+}
+
+TEST_F(WavFileTest, AFolderIsRefused)
+{
+    bs::WavWriter writer;
+    std::string error;
+    EXPECT_FALSE(writer.open(dir_.string(), &error));
+    EXPECT_EQ(error, "Can't write to destination file : " + dir_.string() + " (Is a directory)");
+    EXPECT_EQ(filesInDir(), 0u);
+}
+
+// A pipe (like a device such as /dev/null) cannot be replaced by renaming or rewound for the
+// header: the writer must write into it, whole, and leave it a pipe.
+TEST_F(WavFileTest, APipeIsWrittenIntoNotReplaced)
+{
+    const fs::path fifo = dir_ / "pipe";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    std::vector<uint8_t> received;
+    std::thread reader([&] { received = readAll(fifo); });
+    bs::WavWriter writer;
+    std::string error;
+    const bool opened = writer.open(fifo.string(), &error);
+    const int16_t block[4] = {1, 2, 3, 4};
+    const bool appended = opened && writer.append(block, 4, &error);
+    const bool committed = appended && writer.commit(&error);
+    if (!opened)
+        std::ofstream(fifo, std::ios::binary).put('x');  // let the reader finish
+    reader.join();
+    ASSERT_TRUE(committed) << error;
+    EXPECT_EQ(fs::status(fifo).type(), fs::file_type::fifo);
+    ASSERT_EQ(received.size(), 52u);
+    EXPECT_EQ(bs_readU32(received.data() + 40), 8u);
+    EXPECT_EQ(received[44], 1);
+    EXPECT_EQ(filesInDir(), 1u);
+}
+
+TEST(WavStream, WritesHeaderAndDataToAnOpenStream)
+{
+    std::FILE* stream = std::tmpfile();
+    ASSERT_NE(stream, nullptr);
+    bs::WavWriter writer;
+    writer.openStream(stream, "stream");
+    std::string error;
+    const int16_t block[2] = {-1, 1};
+    ASSERT_TRUE(writer.append(block, 2, &error));
+    ASSERT_TRUE(writer.commit(&error)) << error;
+    EXPECT_EQ(std::ftell(stream), 48);
+    std::rewind(stream);
+    uint8_t bytes[48] = {};
+    ASSERT_EQ(std::fread(bytes, 1, 48, stream), 48u);
+    EXPECT_EQ(bs_readU32(bytes + 40), 4u);
+    EXPECT_EQ(bytes[44], 0xFF);
+    std::fclose(stream);
 }

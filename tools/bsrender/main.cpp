@@ -13,6 +13,11 @@
 #include "tools/bsrender/renderer.h"
 #include "tools/common/wav_file.h"
 
+#if !defined(_WIN32)
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 using namespace bsrender;
 
 namespace {
@@ -45,62 +50,38 @@ bool loadChecked(const std::string& path, PackageImage* image)
     return true;
 }
 
-// "1.500 s", and for a minute or more also "(1:02.504)".
+// "1.500 s"; a minute or more also as "(1:02.504)", an hour or more as "(1:00:02.504)".
 std::string formatDuration(uint64_t ticks, bool withMinutes = true)
 {
     const uint64_t millis = (ticks * 1000 + kTicksPerSecond / 2) / kTicksPerSecond;
-    char text[64];
-    if (millis >= 60000 && withMinutes)
-        std::snprintf(text, sizeof text, "%llu.%03llu s (%llu:%02llu.%03llu)", (unsigned long long)(millis / 1000),
-                      (unsigned long long)(millis % 1000), (unsigned long long)(millis / 60000),
-                      (unsigned long long)(millis / 1000 % 60), (unsigned long long)(millis % 1000));
+    const auto seconds = static_cast<unsigned long long>(millis / 1000);
+    const auto fraction = static_cast<unsigned long long>(millis % 1000);
+    char text[80];
+    if (withMinutes && seconds >= 3600)
+        std::snprintf(text, sizeof text, "%llu.%03llu s (%llu:%02llu:%02llu.%03llu)", seconds, fraction, seconds / 3600,
+                      seconds / 60 % 60, seconds % 60, fraction);
+    else if (withMinutes && seconds >= 60)
+        std::snprintf(text, sizeof text, "%llu.%03llu s (%llu:%02llu.%03llu)", seconds, fraction, seconds / 60,
+                      seconds % 60, fraction);
     else
-        std::snprintf(text, sizeof text, "%llu.%03llu s", (unsigned long long)(millis / 1000),
-                      (unsigned long long)(millis % 1000));
+        std::snprintf(text, sizeof text, "%llu.%03llu s", seconds, fraction);
     return text;
 }
 
-// Where the blocks go: a WAV file put in place at the end, or standard output.
-class Output {
-public:
-    explicit Output(std::string path) : path_(std::move(path)) {}
-
-    bool open(std::string* error) { return toStdout() || writer_.open(path_, error); }
-
-    bool append(const int16_t* block, std::string* error)
-    {
-        if (!toStdout())
-            return writer_.append(block, BS_BLOCK_VALUES, error);
-        if (memory_.size() + BS_BLOCK_BYTES > bs::kWavMaxDataBytes) {
-            *error = "Audio too long for a WAV file (4 GiB at most) : standard output";
-            return false;
-        }
-        bs::appendLittleEndianSamples(memory_, block, BS_BLOCK_VALUES);
+// Whether writing to `path` writes to standard output ("-", /dev/stdout, or the file standard
+// output is redirected to): then the summary goes to standard error, out of the audio's way.
+bool isStandardOutput(const std::string& path)
+{
+    if (path == "-")
         return true;
-    }
-
-    bool commit(std::string* error)
-    {
-        if (!toStdout())
-            return writer_.commit(error);
-        // A WAV header states the length up front, so standard output gets the file at the end.
-        uint8_t header[bs::kWavHeaderSize];
-        bs::makeWavHeader(static_cast<uint32_t>(memory_.size()), header);
-        if (std::fwrite(header, 1, sizeof header, stdout) != sizeof header ||
-            std::fwrite(memory_.data(), 1, memory_.size(), stdout) != memory_.size() || std::fflush(stdout) != 0) {
-            *error = "Couldn't write to standard output";
-            return false;
-        }
-        return true;
-    }
-
-    bool toStdout() const { return path_ == "-"; }
-
-private:
-    std::string path_;
-    bs::WavWriter writer_;
-    std::vector<uint8_t> memory_;
-};
+#if !defined(_WIN32)
+    struct stat out {};
+    struct stat file {};
+    if (fstat(STDOUT_FILENO, &out) == 0 && stat(path.c_str(), &file) == 0)
+        return out.st_dev == file.st_dev && out.st_ino == file.st_ino;
+#endif
+    return false;
+}
 
 // Resolves each --sfx request into a cue; false after printing what is wrong.
 bool buildCues(const Options& options, const SampleTable& samples, std::vector<PackageImage>& effects,
@@ -200,15 +181,20 @@ int run(const Options& options)
     if (!buildCues(options, samples, effects, job))
         return kExitFailure;
 
-    Output output(options.outputPath);
+    // Standard output is "-"; the writer keeps the audio in memory for it, since a WAV header
+    // states the length up front.
+    const bool toStdout = options.outputPath == "-";
+    bs::WavWriter output;
     std::string error;
-    if (!output.open(&error)) {
+    if (toStdout)
+        output.openStream(stdout, "standard output");
+    else if (!output.open(options.outputPath, &error)) {
         printError(error);
         return kExitFailure;
     }
     ProgressLine progress(!options.quiet && ProgressLine::stderrIsTerminal());
     const RenderResult result = render(
-        job, [&](const int16_t* block) { return output.append(block, &error); },
+        job, [&](const int16_t* block) { return output.append(block, BS_BLOCK_VALUES, &error); },
         [&](uint32_t ticks) { progress.update(ticks); });
     progress.finish();
     if (result.reason == StopReason::EngineRefused) {
@@ -235,8 +221,8 @@ int run(const Options& options)
     else
         how = "every effect ended";
     // Standard output may be carrying the WAV file itself.
-    std::FILE* summary = output.toStdout() ? stderr : stdout;
-    std::fprintf(summary, "%s : %s, %s\n", output.toStdout() ? "standard output" : options.outputPath.c_str(),
+    std::FILE* summary = isStandardOutput(options.outputPath) ? stderr : stdout;
+    std::fprintf(summary, "%s : %s, %s\n", toStdout ? "standard output" : options.outputPath.c_str(),
                  formatDuration(result.ticks).c_str(), how.c_str());
     return 0;
 }

@@ -34,8 +34,8 @@ const char kUsage[] =
     "  -h, --help             show this text\n"
     "      --version          show the version\n"
     "\n"
-    "TIME is seconds (2, 1.5 or 1.5s), milliseconds (250ms) or engine ticks (120t, 240\n"
-    "to the second); times are rounded to the nearest tick.\n"
+    "TIME is seconds (2, 1.5 or 1.5s), milliseconds (250ms), minutes (2m), hours (1h)\n"
+    "or engine ticks (120t, 240 to the second), rounded to the nearest tick.\n"
     "\n"
     "Example :\n"
     "  bsrender demo.smp demo.ins -m song.mus -e coin.sfx@1.5,40 -o song.wav\n"
@@ -158,6 +158,10 @@ bool parseTime(const std::string& text, uint32_t* ticks)
     } else if (suffix == "ms") {
         unit = kTicksPerSecond;
         per = 1000;
+    } else if (suffix == "m") {
+        unit = 60 * kTicksPerSecond;
+    } else if (suffix == "h") {
+        unit = 3600 * kTicksPerSecond;
     } else if (suffix == "t") {
         unit = 1;
     } else {
@@ -184,7 +188,7 @@ bool parseEffectTiming(const std::string& text, EffectRequest* request, std::str
         return false;
     }
     if (!fields[0].empty() && !parseTime(fields[0], &request->tick)) {
-        *error = "\"" + fields[0] + "\" is not a time (examples: 2, 1.5s, 250ms, 120t)";
+        *error = "\"" + fields[0] + "\" is not a time (examples: 2, 1.5s, 250ms, 2m, 120t)";
         return false;
     }
     if (fields.size() > 1 && !fields[1].empty()) {

@@ -41,7 +41,8 @@ struct Options {
 // Parses argv[1..]; on failure returns false and sets `error` to one line saying what is wrong.
 bool parseOptions(int argc, const char* const* argv, Options* options, std::string* error);
 
-// Reads a time: seconds ("2", "1.5", "1.5s"), milliseconds ("250ms") or ticks ("120t").
+// Reads a time: seconds ("2", "1.5", "1.5s"), milliseconds ("250ms"), minutes ("2m"), hours
+// ("1h") or ticks ("120t").
 // The result is rounded to the nearest tick; false when the text is no such time.
 bool parseTime(const std::string& text, uint32_t* ticks);
 

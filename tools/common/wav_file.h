@@ -25,9 +25,12 @@ void makeWavHeader(uint32_t dataBytes, uint8_t header[kWavHeaderSize]);
 // Appends interleaved 16-bit samples to `out` in little-endian order, whatever the host's.
 void appendLittleEndianSamples(std::vector<uint8_t>& out, const int16_t* values, size_t count);
 
-// Writes a WAV file safely: the audio goes to a temporary file beside the destination, and
-// only commit() puts it in place. A file already at the destination is untouched until then,
-// and a run that fails (or is abandoned) leaves no half-written file behind.
+// Writes a WAV file safely. A regular file (or one that does not exist yet) is written to a
+// temporary file beside it, and only commit() puts it in place: a file already there is untouched
+// until then, a run that fails (or is abandoned) leaves no half-written file, and a symbolic link
+// keeps pointing where it did, to the new contents. Anything else, a pipe, a terminal, a device
+// such as /dev/null or standard output, cannot be replaced or rewound: the audio is kept in
+// memory and written to it, header first, by commit().
 class WavWriter {
 public:
     WavWriter() = default;
@@ -35,23 +38,30 @@ public:
     WavWriter& operator=(const WavWriter&) = delete;
     ~WavWriter() { discard(); }
 
-    // Starts the file; false with `error` set when the temporary file cannot be created.
+    // Starts the file; false with `error` set when it cannot be written.
     bool open(const std::string& path, std::string* error);
+    // Starts writing to an open stream, such as stdout (named `name` in messages).
+    void openStream(std::FILE* stream, const std::string& name);
     // Appends `count` int16 values (count / 2 stereo frames).
     bool append(const int16_t* values, size_t count, std::string* error);
-    // Writes the header, closes the file and renames it over the destination.
+    // Writes the header and finishes the file.
     bool commit(std::string* error);
-    // Closes and removes the temporary file, if any.
+    // Drops what was written; a temporary file is closed and removed.
     void discard();
 
     uint32_t dataBytes() const { return dataBytes_; }
 
 private:
+    bool commitBuffered(std::string* error);
+
     std::FILE* file_ = nullptr;
-    std::string path_;
+    bool ownsFile_ = false;
+    bool buffered_ = false;           // the audio waits in memory_ for commit()
+    std::string path_;                // where the result goes (links resolved)
     std::string tempPath_;
     uint32_t dataBytes_ = 0;
     std::vector<uint8_t> buffer_;
+    std::vector<uint8_t> memory_;
 };
 
 }  // namespace bs
