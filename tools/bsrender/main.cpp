@@ -13,7 +13,10 @@
 #include "tools/bsrender/renderer.h"
 #include "tools/common/wav_file.h"
 
-#if !defined(_WIN32)
+#if defined(_WIN32)
+#include <fcntl.h>
+#include <io.h>
+#else
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -186,8 +189,12 @@ int run(const Options& options)
     const bool toStdout = options.outputPath == "-";
     bs::WavWriter output;
     std::string error;
-    if (toStdout)
+    if (toStdout) {
+#if defined(_WIN32)
+        _setmode(_fileno(stdout), _O_BINARY);  // no line-end translation in the audio
+#endif
         output.openStream(stdout, "standard output");
+    }
     else if (!output.open(options.outputPath, &error)) {
         printError(error);
         return kExitFailure;
