@@ -115,7 +115,7 @@ TEST(MusicTrack, InstrumentNumbersAreTheirPositionsUpTo255)
 {
     std::string instruments;
     for (int i = 0; i < 300; ++i)
-        instruments += "i" + std::to_string(i) + "\ns piano\n{\nn\n}\n";
+        instruments += std::string("i") + std::to_string(i) + "\ns piano\n{\nn\n}\n";
     ScriptFolder folder;
     RunResult result = folder.music(instruments, {"main 1\n{\nusing i0\nu i1\nu i255\nend\n}\n"});
     ASSERT_EQ(result.status, 0) << result.err;
@@ -135,14 +135,16 @@ TEST(MusicTrack, ManyBlocksCallsAndChannels)
     constexpr int kScripts = 9;
     constexpr int kBlocks = 150;
     std::vector<std::string> scripts;
+    auto label = [](int s, int b) { return std::string("b") + std::to_string(s) + "_" + std::to_string(b); };
     for (int s = 0; s < kScripts; ++s) {
-        std::string script = "main" + std::to_string(s) + " " + std::to_string(s + 1) +
-                             "\n{\ncall b" + std::to_string(s) + "_0\nend\n}\n";
+        std::string script = std::string("main") + std::to_string(s) + " " + std::to_string(s + 1);
+        script += "\n{\ncall " + label(s, 0) + "\nend\n}\n";
         for (int b = 0; b < kBlocks; ++b) {
             // Each block calls the same block of the next script: forwards and backwards.
-            script += "b" + std::to_string(s) + "_" + std::to_string(b) + "\n{\ncall b" +
-                      std::to_string((s + 1) % kScripts) + "_" + std::to_string(b) +
-                      "\nreturn\n}\n";
+            script += label(s, b);
+            script += "\n{\ncall ";
+            script += label((s + 1) % kScripts, b);
+            script += "\nreturn\n}\n";
         }
         scripts.push_back(script);
     }
