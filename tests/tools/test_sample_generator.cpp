@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <numbers>
 
 #include "examples/samplegen/recipes.h"
 #include "examples/samplegen/synth.h"
@@ -12,7 +13,7 @@ TEST(SampleGenerator, SineIsWithinAFifthOfAPercent)
 {
     for (uint32_t i = 0; i < 4096; ++i) {
         const uint32_t phase = i << 20;
-        const double exact = std::sin(double(phase) / 4294967296.0 * 2 * M_PI) * 32767;
+        const double exact = std::sin(double(phase) / 4294967296.0 * 2 * std::numbers::pi) * 32767;
         ASSERT_NEAR(sineQ15(phase), exact, 0.002 * 32767) << i;
     }
 }
