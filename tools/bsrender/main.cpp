@@ -1,0 +1,257 @@
+// bsrender: renders packages through the engine into a WAV file, without a sound device.
+#include <cstdio>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "engine/engine.h"
+#include "tools/bsrender/options.h"
+#include "tools/bsrender/package_check.h"
+#include "tools/bsrender/package_file.h"
+#include "tools/bsrender/priority_header.h"
+#include "tools/bsrender/progress.h"
+#include "tools/bsrender/renderer.h"
+#include "tools/common/wav_file.h"
+
+#if defined(_WIN32)
+#include <fcntl.h>
+#include <io.h>
+#else
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+using namespace bsrender;
+
+namespace {
+
+constexpr int kExitFailure = 1;
+constexpr int kExitUsage = 2;
+
+void printError(const std::string& text)
+{
+    std::fprintf(stderr, "ERROR- %s\n", text.c_str());
+}
+
+// Prints the check's warnings and error, each naming the file.
+bool report(const CheckResult& result, const std::string& path)
+{
+    for (const std::string& warning : result.warnings)
+        std::fprintf(stderr, "WARNING- %s : %s\n", warning.c_str(), path.c_str());
+    if (!result.ok())
+        printError(result.error + " : " + path);
+    return result.ok();
+}
+
+bool loadChecked(const std::string& path, PackageImage* image)
+{
+    std::string error;
+    if (!loadPackage(path, image, &error)) {
+        printError(error);
+        return false;
+    }
+    return true;
+}
+
+// "1.500 s"; a minute or more also as "(1:02.504)", an hour or more as "(1:00:02.504)".
+std::string formatDuration(uint64_t ticks, bool withMinutes = true)
+{
+    const uint64_t millis = (ticks * 1000 + kTicksPerSecond / 2) / kTicksPerSecond;
+    const auto seconds = static_cast<unsigned long long>(millis / 1000);
+    const auto fraction = static_cast<unsigned long long>(millis % 1000);
+    char text[80];
+    if (withMinutes && seconds >= 3600)
+        std::snprintf(text, sizeof text, "%llu.%03llu s (%llu:%02llu:%02llu.%03llu)", seconds, fraction, seconds / 3600,
+                      seconds / 60 % 60, seconds % 60, fraction);
+    else if (withMinutes && seconds >= 60)
+        std::snprintf(text, sizeof text, "%llu.%03llu s (%llu:%02llu.%03llu)", seconds, fraction, seconds / 60,
+                      seconds % 60, fraction);
+    else
+        std::snprintf(text, sizeof text, "%llu.%03llu s", seconds, fraction);
+    return text;
+}
+
+// Whether writing to `path` writes to standard output ("-", /dev/stdout, or the file standard
+// output is redirected to): then the summary goes to standard error, out of the audio's way.
+bool isStandardOutput(const std::string& path)
+{
+    if (path == "-")
+        return true;
+#if !defined(_WIN32)
+    struct stat out {};
+    struct stat file {};
+    if (fstat(STDOUT_FILENO, &out) == 0 && stat(path.c_str(), &file) == 0)
+        return out.st_dev == file.st_dev && out.st_ino == file.st_ino;
+#endif
+    return false;
+}
+
+// Resolves each --sfx request into a cue; false after printing what is wrong.
+bool buildCues(const Options& options, const SampleTable& samples, std::vector<PackageImage>& effects,
+               RenderJob& job)
+{
+    PriorityTable priorities;
+    if (!options.priorityHeaderPath.empty()) {
+        std::string error;
+        if (!loadPriorityHeader(options.priorityHeaderPath, &priorities, &error)) {
+            printError(error);
+            return false;
+        }
+    }
+    // Images are loaded once per file, however often the file is played.
+    std::map<std::string, size_t> loaded;
+    effects.reserve(options.effects.size());
+    for (const EffectRequest& request : options.effects) {
+        if (!loaded.count(request.path)) {
+            PackageImage image;
+            if (!loadChecked(request.path, &image))
+                return false;
+            if (!report(checkSoundEffect(image.data(), image.size(), samples), request.path))
+                return false;
+            loaded[request.path] = effects.size();
+            effects.push_back(std::move(image));
+        }
+        EffectCue cue;
+        cue.image = &effects[loaded[request.path]];
+        cue.tick = request.tick;
+        cue.left = request.left;
+        cue.right = request.right;
+        if (request.priority) {
+            cue.priority = *request.priority;
+        } else if (!options.priorityHeaderPath.empty()) {
+            const std::string label = effectLabel(request.path);
+            const auto found = priorities.find(label);
+            if (found == priorities.end()) {
+                printError("No BPRI_" + label + " for " + request.path + " (give a priority after its time) : " +
+                           options.priorityHeaderPath);
+                return false;
+            }
+            if (found->second == 0) {
+                printError("BPRI_" + label + " is 0, which plays nothing (give a priority after its time) : " +
+                           options.priorityHeaderPath);
+                return false;
+            }
+            cue.priority = found->second;
+        }
+        if (cue.tick >= options.limitTicks) {
+            std::fprintf(stderr, "WARNING- Starts at or after the limit of %s and is never heard : %s\n",
+                         formatDuration(options.limitTicks).c_str(), request.path.c_str());
+            continue;
+        }
+        job.effects.push_back(cue);
+    }
+    std::map<uint32_t, size_t> perTick;
+    for (const EffectCue& cue : job.effects) {
+        if (++perTick[cue.tick] > kMaxEffectsPerTick) {
+            printError("More than " + std::to_string(kMaxEffectsPerTick) + " sound effects start at " +
+                       formatDuration(cue.tick) + "; the engine takes at most that many in one tick");
+            return false;
+        }
+    }
+    return true;
+}
+
+int run(const Options& options)
+{
+    PackageImage samplePack;
+    PackageImage instrumentPack;
+    if (!loadChecked(options.samplePath, &samplePack))
+        return kExitFailure;
+    const CheckResult sampleCheck = checkSamplePack(samplePack.data(), samplePack.size());
+    if (!report(sampleCheck, options.samplePath))
+        return kExitFailure;
+    const SampleTable samples{samplePack.data(), sampleCheck.count};
+    if (!loadChecked(options.instrumentPath, &instrumentPack))
+        return kExitFailure;
+    const CheckResult instrumentCheck = checkInstrumentPack(instrumentPack.data(), instrumentPack.size(), samples);
+    if (!report(instrumentCheck, options.instrumentPath))
+        return kExitFailure;
+
+    RenderJob job;
+    job.samples = &samplePack;
+    job.instruments = &instrumentPack;
+    job.attenuation = options.attenuation;
+    job.limitTicks = options.limitTicks;
+    PackageImage music;
+    if (!options.musicPath.empty()) {
+        if (!loadChecked(options.musicPath, &music))
+            return kExitFailure;
+        if (!report(checkMusicTrack(music.data(), music.size(), instrumentCheck.count), options.musicPath))
+            return kExitFailure;
+        job.music = &music;
+    }
+    std::vector<PackageImage> effects;
+    if (!buildCues(options, samples, effects, job))
+        return kExitFailure;
+
+    // Standard output is "-"; the writer keeps the audio in memory for it, since a WAV header
+    // states the length up front.
+    const bool toStdout = options.outputPath == "-";
+    bs::WavWriter output;
+    std::string error;
+    if (toStdout) {
+#if defined(_WIN32)
+        _setmode(_fileno(stdout), _O_BINARY);  // no line-end translation in the audio
+#endif
+        output.openStream(stdout, "standard output");
+    }
+    else if (!output.open(options.outputPath, &error)) {
+        printError(error);
+        return kExitFailure;
+    }
+    ProgressLine progress(!options.quiet && ProgressLine::stderrIsTerminal());
+    const RenderResult result = render(
+        job, [&](const int16_t* block) { return output.append(block, BS_BLOCK_VALUES, &error); },
+        [&](uint32_t ticks) { progress.update(ticks); });
+    progress.finish();
+    if (result.reason == StopReason::EngineRefused) {
+        printError("The engine refused the sample pack or the instrument pack : " + options.samplePath + ", " +
+                   options.instrumentPath);
+        return kExitFailure;
+    }
+    if (result.reason == StopReason::SinkFailed || !output.commit(&error)) {
+        printError(error);
+        return kExitFailure;
+    }
+
+    if (result.reason == StopReason::LimitReached && !options.limitGiven)
+        std::fprintf(stderr, "WARNING- Render stopped at the limit of %s; raise it with --limit : %s\n",
+                     formatDuration(options.limitTicks).c_str(), options.outputPath.c_str());
+    if (options.quiet)
+        return 0;
+    std::string how;
+    if (result.reason == StopReason::LimitReached)
+        how = job.music && result.musicEndTick < 0 ? "stopped at the limit, the music still playing"
+                                                   : "stopped at the limit, channels still sounding";
+    else if (job.music)
+        how = "the music ended at " + formatDuration(uint64_t(result.musicEndTick), false);
+    else
+        how = "every effect ended";
+    // Standard output may be carrying the WAV file itself.
+    std::FILE* summary = isStandardOutput(options.outputPath) ? stderr : stdout;
+    std::fprintf(summary, "%s : %s, %s\n", toStdout ? "standard output" : options.outputPath.c_str(),
+                 formatDuration(result.ticks).c_str(), how.c_str());
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    Options options;
+    std::string error;
+    if (!parseOptions(argc, argv, &options, &error)) {
+        printError(error);
+        std::fprintf(stderr, "Try \"bsrender --help\".\n");
+        return kExitUsage;
+    }
+    if (options.showHelp) {
+        std::fputs(usageText(), stdout);
+        return 0;
+    }
+    if (options.showVersion) {
+        std::printf("bsrender %s\n", BSRENDER_VERSION);
+        return 0;
+    }
+    return run(options);
+}

@@ -1,0 +1,306 @@
+#include "tools/bsrender/package_check.h"
+
+#include <cstring>
+#include <set>
+
+#include "engine/engine.h"
+#include "formats/opcodes.h"
+#include "formats/packages.h"
+
+namespace bsrender {
+
+namespace {
+
+constexpr size_t kMaxWarnings = 8;
+
+struct Kind {
+    const char* magic;
+    const char* name;
+};
+constexpr Kind kKinds[] = {
+    {BS_MAGIC_SAMPLES, "a sample pack"},
+    {BS_MAGIC_INSTRUMENTS, "an instrument pack"},
+    {BS_MAGIC_EFFECT, "a sound effect"},
+    {BS_MAGIC_MUSIC, "a music track"},
+};
+
+std::string hex(uint32_t value)
+{
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%X", value);
+    return text;
+}
+
+void warn(CheckResult& result, const std::string& text)
+{
+    if (result.warnings.size() < kMaxWarnings)
+        result.warnings.push_back(text);
+    else if (result.warnings.size() == kMaxWarnings)
+        result.warnings.push_back("(further warnings not shown)");
+}
+
+// The magic and the entry table; false (with the error set) when the image is not `kind` or
+// its table does not fit.
+bool checkHeader(const uint8_t* image, uint32_t size, const Kind& kind, uint32_t entrySize,
+                 CheckResult& result)
+{
+    if (size >= BS_MAGIC_SIZE && std::memcmp(image, kind.magic, BS_MAGIC_SIZE) != 0) {
+        std::string what = std::string("Not ") + kind.name;
+        for (const Kind& other : kKinds)
+            if (std::memcmp(image, other.magic, BS_MAGIC_SIZE) == 0)
+                what += std::string(": it is ") + other.name;
+        if (std::memcmp(image, "RIFF", 4) == 0)
+            what += ": it is a WAV file";
+        if (what.find(": it is") == std::string::npos)
+            what += std::string(" (it does not begin with \"") + kind.magic + "\")";
+        result.error = what;
+        return false;
+    }
+    if (size < BS_HEADER_SIZE) {
+        result.error = std::string("Too short to be ") + kind.name + " (" + std::to_string(size) + " bytes)";
+        return false;
+    }
+    result.count = bs_readU32(image + BS_HEADER_COUNT_OFFSET);
+    const uint64_t tableEnd = BS_HEADER_SIZE + uint64_t(result.count) * entrySize;
+    if (tableEnd > size) {
+        result.error = "Entry table runs past the end of the file (" + std::to_string(result.count) +
+                       " entries need " + std::to_string(tableEnd) + " bytes, the file has " +
+                       std::to_string(size) + ")";
+        return false;
+    }
+    return true;
+}
+
+struct MacroCodeFacts {
+    std::string problem;     // decoding stopped here
+    uint32_t loopEnd = 0;    // largest loop end of any "mode looping"
+};
+
+// Walks macro code from `start` to `end` instruction by instruction.
+MacroCodeFacts readMacroCode(const uint8_t* image, uint32_t start, uint32_t end)
+{
+    static const uint8_t kOperandBytes[] = {0, 0, 4, 3, 8, 1, 0, 0};
+    MacroCodeFacts facts;
+    uint32_t position = start;
+    while (position < end) {
+        const uint8_t op = image[position];
+        if (op & BS_WAIT_FLAG) {
+            for (unsigned i = 0; i < BS_WAIT_MAX_BYTES && position < end && (image[position] & BS_WAIT_FLAG); ++i)
+                ++position;
+            continue;
+        }
+        if (op >= sizeof kOperandBytes) {
+            facts.problem = "unknown opcode " + hex(op) + " at file offset " + std::to_string(position);
+            return facts;
+        }
+        if (uint64_t(position) + 1 + kOperandBytes[op] > end) {
+            facts.problem = "its code ends inside an instruction at file offset " + std::to_string(position);
+            return facts;
+        }
+        if (op == MACRO_LOOPING)
+            facts.loopEnd = std::max<uint32_t>(facts.loopEnd, bs_readU16(image + position + 3));
+        position += 1 + kOperandBytes[op];
+    }
+    return facts;
+}
+
+// The common checks of an instrument or an effect channel: code inside the file, sample known,
+// loop inside the sample.
+void checkMacro(const uint8_t* image, uint32_t size, uint32_t codeStart, uint32_t codeOffset,
+                uint32_t codeEnd, uint32_t sampleIndex, const SampleTable& samples,
+                const std::string& name, CheckResult& result)
+{
+    if (codeOffset < codeStart || codeOffset > size) {
+        result.error = name + "'s code offset " + std::to_string(codeOffset) +
+                       " lies outside the code area (" + std::to_string(codeStart) + " to " +
+                       std::to_string(size) + ")";
+        return;
+    }
+    if (sampleIndex >= samples.count) {
+        warn(result, name + " uses sample " + std::to_string(sampleIndex) + ", but the sample pack has only " +
+                         std::to_string(samples.count) + ": it plays silence");
+    }
+    const MacroCodeFacts facts = readMacroCode(image, codeOffset, std::max(codeOffset, codeEnd));
+    if (!facts.problem.empty())
+        warn(result, name + ": " + facts.problem);
+    if (sampleIndex < samples.count && facts.loopEnd > samples.length(sampleIndex))
+        warn(result, name + " loops up to offset " + std::to_string(facts.loopEnd) + ", beyond the end of its sample (" +
+                         std::to_string(samples.length(sampleIndex)) + " samples)");
+}
+
+// Code of entry `index` runs to the next larger code offset or the end of the file.
+uint32_t codeEndOf(const uint8_t* table, uint32_t count, uint32_t entrySize, uint32_t offsetField,
+                   uint32_t codeOffset, uint32_t size)
+{
+    uint32_t end = size;
+    for (uint32_t j = 0; j < count; ++j) {
+        const uint32_t other = bs_readU32(table + j * entrySize + offsetField);
+        if (other > codeOffset && other < end)
+            end = other;
+    }
+    return end;
+}
+
+}  // namespace
+
+uint32_t SampleTable::length(uint32_t index) const
+{
+    if (index >= count)
+        return 0;
+    return bs_readU32(pack + BS_HEADER_SIZE + index * BS_SAMPLE_ENTRY_SIZE + BS_SAMPLE_ENTRY_LENGTH) & 0xFFFFu;
+}
+
+CheckResult checkSamplePack(const uint8_t* image, uint32_t size)
+{
+    CheckResult result;
+    if (!checkHeader(image, size, kKinds[0], BS_SAMPLE_ENTRY_SIZE, result))
+        return result;
+    if (result.count > BS_LIBRARY_SIZE) {
+        result.error = "Holds " + std::to_string(result.count) + " samples; the engine takes at most " +
+                       std::to_string(BS_LIBRARY_SIZE);
+        return result;
+    }
+    for (uint32_t e = 0; e < result.count; ++e) {
+        const uint8_t* entry = image + BS_HEADER_SIZE + e * BS_SAMPLE_ENTRY_SIZE;
+        const uint32_t offset = bs_readU32(entry + BS_SAMPLE_ENTRY_DATA_OFFSET);
+        const uint32_t length = bs_readU32(entry + BS_SAMPLE_ENTRY_LENGTH);
+        const uint32_t rate = bs_readU32(entry + BS_SAMPLE_ENTRY_SAMPLE_RATE);
+        const uint32_t content = bs_readU32(entry + BS_SAMPLE_ENTRY_CONTENT_FREQ);
+        const std::string name = "Sample " + std::to_string(e);
+        if (uint64_t(offset) + length > size) {
+            result.error = name + " lies outside the file (offset " + std::to_string(offset) + ", length " +
+                           std::to_string(length) + ", file size " + std::to_string(size) + ")";
+            return result;
+        }
+        if ((rate >> 16) == 0 || (content >> 16) == 0) {
+            result.error = name + " has a " + ((rate >> 16) == 0 ? "sample rate" : "content frequency") +
+                           " below 1 Hz (" + hex((rate >> 16) == 0 ? rate : content) + " in 16.16)";
+            return result;
+        }
+        if (length == 0)
+            warn(result, name + " is empty");
+        else if (length > 0xFFFFu)
+            warn(result, name + " has " + std::to_string(length) + " samples; the engine plays only the first " +
+                             std::to_string(length & 0xFFFFu) + " (lengths count modulo 65536)");
+        else if (length > BS_MAX_SAMPLE_LENGTH)
+            warn(result, name + " has " + std::to_string(length) + " samples, more than the engine's maximum of " +
+                             std::to_string(BS_MAX_SAMPLE_LENGTH));
+    }
+    return result;
+}
+
+CheckResult checkInstrumentPack(const uint8_t* image, uint32_t size, const SampleTable& samples)
+{
+    CheckResult result;
+    if (!checkHeader(image, size, kKinds[1], BS_INSTRUMENT_ENTRY_SIZE, result))
+        return result;
+    const uint32_t codeStart = BS_HEADER_SIZE + result.count * BS_INSTRUMENT_ENTRY_SIZE;
+    const uint8_t* table = image + BS_HEADER_SIZE;
+    for (uint32_t i = 0; i < result.count && result.ok(); ++i) {
+        const uint8_t* entry = table + i * BS_INSTRUMENT_ENTRY_SIZE;
+        const uint32_t codeOffset = bs_readU32(entry + BS_INSTRUMENT_ENTRY_CODE_OFFSET);
+        const uint32_t noteOff = bs_readU32(entry + BS_INSTRUMENT_ENTRY_NOTE_OFF);
+        const std::string name = "Instrument " + std::to_string(i);
+        const uint32_t codeEnd = codeEndOf(table, result.count, BS_INSTRUMENT_ENTRY_SIZE,
+                                           BS_INSTRUMENT_ENTRY_CODE_OFFSET, codeOffset, size);
+        checkMacro(image, size, codeStart, codeOffset, codeEnd,
+                   bs_readU32(entry + BS_INSTRUMENT_ENTRY_SAMPLE_INDEX), samples, name, result);
+        if (result.ok() && uint64_t(codeOffset) + noteOff > size)
+            result.error = name + "'s note-off point (" + std::to_string(noteOff) + " bytes into its code) lies past the end of the file";
+    }
+    if (result.ok() && result.count > 256)
+        warn(result, "Holds " + std::to_string(result.count) + " instruments; music can choose only the first 256");
+    return result;
+}
+
+CheckResult checkSoundEffect(const uint8_t* image, uint32_t size, const SampleTable& samples)
+{
+    CheckResult result;
+    if (!checkHeader(image, size, kKinds[2], BS_EFFECT_ENTRY_SIZE, result))
+        return result;
+    if (result.count == 0) {
+        result.error = "Has no channels (the engine ignores such an effect)";
+        return result;
+    }
+    const uint32_t codeStart = BS_HEADER_SIZE + result.count * BS_EFFECT_ENTRY_SIZE;
+    const uint8_t* table = image + BS_HEADER_SIZE;
+    for (uint32_t c = 0; c < result.count && result.ok(); ++c) {
+        const uint8_t* entry = table + c * BS_EFFECT_ENTRY_SIZE;
+        const uint32_t codeOffset = bs_readU32(entry + BS_EFFECT_ENTRY_CODE_OFFSET);
+        const uint32_t codeEnd = codeEndOf(table, result.count, BS_EFFECT_ENTRY_SIZE,
+                                           BS_EFFECT_ENTRY_CODE_OFFSET, codeOffset, size);
+        checkMacro(image, size, codeStart, codeOffset, codeEnd,
+                   bs_readU32(entry + BS_EFFECT_ENTRY_SAMPLE_INDEX), samples,
+                   "Channel " + std::to_string(c), result);
+    }
+    if (result.ok() && result.count > BS_CHANNELS)
+        warn(result, "Uses " + std::to_string(result.count) + " channels; the engine has " +
+                         std::to_string(BS_CHANNELS) + ", so the extra ones never play");
+    return result;
+}
+
+CheckResult checkMusicTrack(const uint8_t* image, uint32_t size, uint32_t instrumentCount)
+{
+    // Operand bytes of each music opcode; a note's length is the wait run after it.
+    static const uint8_t kOperandBytes[] = {1, 2, 1, 1, 0, 8, 1, 0, 4, 0, 0, 0};
+    CheckResult result;
+    if (!checkHeader(image, size, kKinds[3], BS_TRACK_ENTRY_SIZE, result))
+        return result;
+    const uint32_t codeStart = BS_HEADER_SIZE + result.count * BS_TRACK_ENTRY_SIZE;
+    uint32_t playing = 0;
+    for (uint32_t t = 0; t < result.count; ++t) {
+        const uint8_t* entry = image + BS_HEADER_SIZE + t * BS_TRACK_ENTRY_SIZE;
+        const uint32_t offset = bs_readU32(entry + BS_TRACK_ENTRY_CODE_OFFSET);
+        if (offset < codeStart || offset > size) {
+            result.error = "Track " + std::to_string(t) + "'s code offset " + std::to_string(offset) +
+                           " lies outside the code area (" + std::to_string(codeStart) + " to " +
+                           std::to_string(size) + ")";
+            return result;
+        }
+        if (t < BS_CHANNELS && entry[BS_TRACK_ENTRY_PRIORITY] != 0)
+            ++playing;
+    }
+    if (result.count > BS_CHANNELS)
+        warn(result, "Has " + std::to_string(result.count) + " tracks; the engine plays the first " +
+                         std::to_string(BS_CHANNELS) + " and drops the rest");
+    if (playing == 0)
+        warn(result, "No track has a priority: nothing plays");
+
+    // The code stream is the blocks back to back, so it reads instruction by instruction.
+    std::set<uint32_t> missingInstruments;
+    uint32_t position = codeStart;
+    while (position < size) {
+        const uint8_t op = image[position];
+        if (op & BS_WAIT_FLAG) {
+            for (unsigned i = 0; i < BS_WAIT_MAX_BYTES && position < size && (image[position] & BS_WAIT_FLAG); ++i)
+                ++position;
+            continue;
+        }
+        if (op >= sizeof kOperandBytes) {
+            warn(result, "Unknown opcode " + hex(op) + " at file offset " + std::to_string(position));
+            break;
+        }
+        if (uint64_t(position) + 1 + kOperandBytes[op] > size) {
+            warn(result, "Code ends inside an instruction at file offset " + std::to_string(position));
+            break;
+        }
+        const uint8_t* operand = image + position + 1;
+        if (op == MUSIC_USING && operand[0] >= instrumentCount)
+            missingInstruments.insert(operand[0]);
+        if (op == MUSIC_CALL) {
+            const int64_t target = int64_t(position) + 5 + int32_t(bs_readU32(operand));
+            if (target < codeStart || target >= size) {
+                result.error = "The call at file offset " + std::to_string(position) +
+                               " leads outside the code (to " + std::to_string(target) + ")";
+                return result;
+            }
+        }
+        position += 1 + kOperandBytes[op];
+    }
+    for (uint32_t instrument : missingInstruments)
+        warn(result, "Uses instrument " + std::to_string(instrument) + ", but the instrument pack has only " +
+                         std::to_string(instrumentCount) + " (were both built from the same instruments file?)");
+    return result;
+}
+
+}  // namespace bsrender

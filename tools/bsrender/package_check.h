@@ -1,0 +1,35 @@
+// Checks of package images before the engine sees them. The engine takes what it is given and
+// drops what it cannot use without a word; bsrender says instead which file is wrong and how.
+//
+// An error means the image is not a usable package of its kind (wrong magic, a table or an
+// offset outside the file, values the engine cannot take). A warning means it will play but
+// probably not as meant (a sample index beyond the sample pack, tracks beyond the sixteenth).
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace bsrender {
+
+struct CheckResult {
+    std::string error;                  // empty when the image is usable
+    std::vector<std::string> warnings;
+    uint32_t count = 0;                 // samples, instruments, effect channels or tracks
+
+    bool ok() const { return error.empty(); }
+};
+
+// A sample pack that passed checkSamplePack, for the cross-checks of the other packages.
+struct SampleTable {
+    const uint8_t* pack = nullptr;
+    uint32_t count = 0;
+    uint32_t length(uint32_t index) const;  // the length the engine plays (low 16 bits)
+};
+
+CheckResult checkSamplePack(const uint8_t* image, uint32_t size);
+CheckResult checkInstrumentPack(const uint8_t* image, uint32_t size, const SampleTable& samples);
+CheckResult checkSoundEffect(const uint8_t* image, uint32_t size, const SampleTable& samples);
+CheckResult checkMusicTrack(const uint8_t* image, uint32_t size, uint32_t instrumentCount);
+
+}  // namespace bsrender

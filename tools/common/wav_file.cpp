@@ -1,0 +1,215 @@
+#include "tools/common/wav_file.h"
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <random>
+#include <system_error>
+
+#include "formats/packages.h"
+
+namespace bs {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+void putTag(uint8_t* p, const char tag[4])
+{
+    std::memcpy(p, tag, 4);
+}
+
+std::string describeErrno(const std::string& what, const std::string& path, int code = errno)
+{
+    return what + " : " + path + " (" + std::strerror(code) + ")";
+}
+
+}  // namespace
+
+void makeWavHeader(uint32_t dataBytes, uint8_t header[kWavHeaderSize])
+{
+    putTag(header + 0, "RIFF");
+    bs_writeU32(header + 4, dataBytes + kWavHeaderSize - 8);
+    putTag(header + 8, "WAVE");
+    putTag(header + 12, "fmt ");
+    bs_writeU32(header + 16, 16);
+    bs_writeU16(header + 20, 1);  // PCM
+    bs_writeU16(header + 22, kWavChannels);
+    bs_writeU32(header + 24, kWavSampleRate);
+    bs_writeU32(header + 28, kWavSampleRate * kWavBytesPerFrame);
+    bs_writeU16(header + 32, kWavBytesPerFrame);
+    bs_writeU16(header + 34, 16);
+    putTag(header + 36, "data");
+    bs_writeU32(header + 40, dataBytes);
+}
+
+void appendLittleEndianSamples(std::vector<uint8_t>& out, const int16_t* values, size_t count)
+{
+    const size_t start = out.size();
+    out.resize(start + count * 2);
+    uint8_t* p = out.data() + start;
+    for (size_t i = 0; i < count; ++i) {
+        const auto v = static_cast<uint16_t>(values[i]);
+        p[2 * i] = static_cast<uint8_t>(v);
+        p[2 * i + 1] = static_cast<uint8_t>(v >> 8);
+    }
+}
+
+bool WavWriter::open(const std::string& path, std::string* error)
+{
+    discard();
+    path_ = path;
+    dataBytes_ = 0;
+    std::error_code ec;
+    const fs::file_status status = fs::status(path, ec);  // follows links
+    if (fs::is_directory(status)) {
+        *error = describeErrno("Can't write to destination file", path, EISDIR);
+        return false;
+    }
+    if (fs::exists(status) && !fs::is_regular_file(status)) {
+        // A device or a pipe: write to it directly, but only once the header is known.
+        file_ = std::fopen(path.c_str(), "wb");
+        if (!file_) {
+            *error = describeErrno("Can't write to destination file", path);
+            return false;
+        }
+        ownsFile_ = true;
+        buffered_ = true;
+        return true;
+    }
+    // Replace what a link points to, not the link.
+    if (fs::is_symlink(fs::symlink_status(path, ec))) {
+        const fs::path target = fs::weakly_canonical(path, ec);
+        if (!ec)
+            path_ = target.string();
+    }
+    // A name of our own beside the destination, so the final rename stays on one file system;
+    // "x" refuses to reuse a file that some other run is writing.
+    std::random_device entropy;
+    for (int attempt = 0; attempt < 16 && !file_; ++attempt) {
+        tempPath_ = path_ + ".part" + std::to_string(entropy() % 1000000u);
+        file_ = std::fopen(tempPath_.c_str(), "wbx");
+        if (!file_ && errno != EEXIST)
+            break;
+    }
+    if (!file_) {
+        *error = describeErrno("Can't write to destination file", path);
+        tempPath_.clear();
+        return false;
+    }
+    ownsFile_ = true;
+    // The header is written for real by commit(); until then it holds zeros.
+    const uint8_t zeros[kWavHeaderSize] = {};
+    if (std::fwrite(zeros, 1, kWavHeaderSize, file_) != kWavHeaderSize) {
+        *error = describeErrno("Couldn't write to output file", path);
+        discard();
+        return false;
+    }
+    return true;
+}
+
+void WavWriter::openStream(std::FILE* stream, const std::string& name)
+{
+    discard();
+    file_ = stream;
+    ownsFile_ = false;
+    buffered_ = true;
+    path_ = name;
+    dataBytes_ = 0;
+}
+
+bool WavWriter::append(const int16_t* values, size_t count, std::string* error)
+{
+    if (!file_) {
+        *error = "Output file is not open : " + path_;
+        return false;
+    }
+    if (count * 2 > kWavMaxDataBytes - dataBytes_) {
+        *error = "Audio too long for a WAV file (4 GiB at most) : " + path_;
+        return false;
+    }
+    if (buffered_) {
+        appendLittleEndianSamples(memory_, values, count);
+        dataBytes_ += static_cast<uint32_t>(count * 2);
+        return true;
+    }
+    buffer_.clear();
+    appendLittleEndianSamples(buffer_, values, count);
+    if (std::fwrite(buffer_.data(), 1, buffer_.size(), file_) != buffer_.size()) {
+        *error = describeErrno("Couldn't write to output file", path_);
+        return false;
+    }
+    dataBytes_ += static_cast<uint32_t>(buffer_.size());
+    return true;
+}
+
+bool WavWriter::commitBuffered(std::string* error)
+{
+    uint8_t header[kWavHeaderSize];
+    makeWavHeader(dataBytes_, header);
+    bool ok = std::fwrite(header, 1, kWavHeaderSize, file_) == kWavHeaderSize &&
+              std::fwrite(memory_.data(), 1, memory_.size(), file_) == memory_.size();
+    ok = std::fflush(file_) == 0 && ok;
+    const int code = errno;
+    if (ownsFile_)
+        ok = std::fclose(file_) == 0 && ok;
+    file_ = nullptr;
+    memory_.clear();
+    if (!ok)
+        *error = describeErrno("Couldn't write to output file", path_, code);
+    return ok;
+}
+
+bool WavWriter::commit(std::string* error)
+{
+    if (!file_) {
+        *error = "Output file is not open : " + path_;
+        return false;
+    }
+    if (buffered_)
+        return commitBuffered(error);
+    uint8_t header[kWavHeaderSize];
+    makeWavHeader(dataBytes_, header);
+    bool ok = std::fflush(file_) == 0 && std::fseek(file_, 0, SEEK_SET) == 0 &&
+              std::fwrite(header, 1, kWavHeaderSize, file_) == kWavHeaderSize;
+    ok = std::fclose(file_) == 0 && ok;
+    file_ = nullptr;
+    if (!ok) {
+        *error = describeErrno("Couldn't write to output file", path_);
+        std::remove(tempPath_.c_str());
+        tempPath_.clear();
+        return false;
+    }
+    // A file being replaced keeps its permissions.
+    std::error_code ec;
+    const fs::file_status old = fs::status(path_, ec);
+    if (!ec && fs::is_regular_file(old))
+        fs::permissions(tempPath_, old.permissions(), ec);
+#if defined(_WIN32)
+    std::remove(path_.c_str());  // rename does not replace an existing file there
+#endif
+    if (std::rename(tempPath_.c_str(), path_.c_str()) != 0) {
+        *error = describeErrno("Couldn't write to output file", path_);
+        std::remove(tempPath_.c_str());
+        tempPath_.clear();
+        return false;
+    }
+    tempPath_.clear();
+    return true;
+}
+
+void WavWriter::discard()
+{
+    if (file_ && ownsFile_)
+        std::fclose(file_);
+    file_ = nullptr;
+    ownsFile_ = false;
+    buffered_ = false;
+    memory_.clear();
+    if (!tempPath_.empty()) {
+        std::remove(tempPath_.c_str());
+        tempPath_.clear();
+    }
+}
+
+}  // namespace bs

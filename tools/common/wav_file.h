@@ -1,0 +1,67 @@
+// WAV files of the engine's output format: a canonical 44-byte RIFF/WAVE header (PCM, 2
+// channels, 48000 Hz, 16 bits) followed by interleaved little-endian samples, left first.
+// This is the layout the host's output log uses too, so makeWavHeader is the one place that
+// knows it.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace bs {
+
+inline constexpr uint32_t kWavHeaderSize = 44;
+inline constexpr uint32_t kWavSampleRate = 48000;
+inline constexpr uint32_t kWavChannels = 2;
+inline constexpr uint32_t kWavBytesPerFrame = 4;
+// The largest data chunk whose RIFF size (data + 36) still fits the 32-bit header field.
+inline constexpr uint32_t kWavMaxDataBytes = 0xFFFFFFFFu - 36u - 3u;
+
+// Fills `header` with the 44 bytes that describe `dataBytes` bytes of audio.
+void makeWavHeader(uint32_t dataBytes, uint8_t header[kWavHeaderSize]);
+
+// Appends interleaved 16-bit samples to `out` in little-endian order, whatever the host's.
+void appendLittleEndianSamples(std::vector<uint8_t>& out, const int16_t* values, size_t count);
+
+// Writes a WAV file safely. A regular file (or one that does not exist yet) is written to a
+// temporary file beside it, and only commit() puts it in place: a file already there is untouched
+// until then, a run that fails (or is abandoned) leaves no half-written file, and a symbolic link
+// keeps pointing where it did, to the new contents. Anything else, a pipe, a terminal, a device
+// such as /dev/null or standard output, cannot be replaced or rewound: the audio is kept in
+// memory and written to it, header first, by commit().
+class WavWriter {
+public:
+    WavWriter() = default;
+    WavWriter(const WavWriter&) = delete;
+    WavWriter& operator=(const WavWriter&) = delete;
+    ~WavWriter() { discard(); }
+
+    // Starts the file; false with `error` set when it cannot be written.
+    bool open(const std::string& path, std::string* error);
+    // Starts writing to an open stream, such as stdout (named `name` in messages).
+    void openStream(std::FILE* stream, const std::string& name);
+    // Appends `count` int16 values (count / 2 stereo frames).
+    bool append(const int16_t* values, size_t count, std::string* error);
+    // Writes the header and finishes the file.
+    bool commit(std::string* error);
+    // Drops what was written; a temporary file is closed and removed.
+    void discard();
+
+    uint32_t dataBytes() const { return dataBytes_; }
+
+private:
+    bool commitBuffered(std::string* error);
+
+    std::FILE* file_ = nullptr;
+    bool ownsFile_ = false;
+    bool buffered_ = false;           // the audio waits in memory_ for commit()
+    std::string path_;                // where the result goes (links resolved)
+    std::string tempPath_;
+    uint32_t dataBytes_ = 0;
+    std::vector<uint8_t> buffer_;
+    std::vector<uint8_t> memory_;
+};
+
+}  // namespace bs
