@@ -28,8 +28,8 @@ void FakeDevice::setCursors(uint32_t play, uint32_t write)
 int32_t FakeDevice::position(uint32_t* play, uint32_t* write)
 {
     std::lock_guard<std::mutex> guard(mutex_);
-    if (positionResult < 0)
-        return positionResult;
+    if (results.position < 0)
+        return results.position;
     *play = play_;
     *write = write_;
     return 0;
@@ -46,8 +46,8 @@ int32_t FakeDevice::lock(uint32_t offset, uint32_t bytes, DeviceRegion regions[2
     platform_.record("lock " + std::to_string(offset) + " " + std::to_string(bytes));
     if (onLock)
         onLock();
-    if (lockResult < 0)
-        return lockResult;
+    if (results.lock < 0)
+        return results.lock;
     uint32_t size = static_cast<uint32_t>(buffer.size());
     if (offset >= size || bytes > size)
         return -1;
@@ -60,7 +60,7 @@ int32_t FakeDevice::lock(uint32_t offset, uint32_t bytes, DeviceRegion regions[2
 int32_t FakeDevice::unlock(const DeviceRegion[2])
 {
     platform_.record("unlock");
-    return unlockResult;
+    return results.unlock;
 }
 
 int32_t FakeDevice::setPosition(uint32_t offset)
@@ -76,9 +76,9 @@ int32_t FakeDevice::play()
 {
     platform_.record("play");
     std::lock_guard<std::mutex> guard(mutex_);
-    if (playResult >= 0)
+    if (results.play >= 0)
         playing_ = true;
-    return playResult;
+    return results.play;
 }
 
 int32_t FakeDevice::stop()
@@ -138,6 +138,7 @@ int32_t FakePlatform::openDevice(void*, const OutputFormat& requested, uint32_t 
     format = requested;
     bufferBytes = bytes;
     device = new FakeDevice(*this, bytes);
+    device->results = deviceResults;
     *opened = device;
     return openResult;
 }

@@ -16,6 +16,14 @@ namespace halvex {
 
 class FakePlatform;
 
+// Results that a device's operations give (negative: the operation fails).
+struct FakeDeviceResults {
+    int32_t position = 0;
+    int32_t lock = 0;
+    int32_t unlock = 0;
+    int32_t play = 0;
+};
+
 class FakeDevice final : public OutputDevice {
 public:
     FakeDevice(FakePlatform& platform, uint32_t bufferBytes);
@@ -30,10 +38,7 @@ public:
 
     // Set by the test.
     void setCursors(uint32_t play, uint32_t write);
-    int32_t positionResult = 0;
-    int32_t lockResult = 0;
-    int32_t unlockResult = 0;
-    int32_t playResult = 0;
+    FakeDeviceResults results;
     // Runs inside lock, before it returns (for example to hold a tick there).
     std::function<void()> onLock;
 
@@ -80,6 +85,7 @@ public:
     // Scripted behaviour.
     bool requireWindow = true;
     int32_t openResult = 0;     // negative: openDevice fails with it
+    FakeDeviceResults deviceResults; // what a newly opened device does
     bool timerFails = false;    // startTimer fails ...
     uint32_t timerError = 0;    // ... with this system code
     int mutexesBeforeFailure = -1; // >= 0: that many createMutex calls succeed

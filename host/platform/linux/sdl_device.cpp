@@ -29,11 +29,11 @@ int32_t SdlOutputDevice::open(const OutputFormat& format, uint32_t bufferBytes,
         return HX_E_OUTOFMEMORY;
     uint32_t blocks = (bufferBytes + kBlockBytes - 1) / kBlockBytes;
     self->buffer_.reset(new (std::nothrow) uint8_t[bufferBytes]);
-    self->fresh_.reset(new (std::nothrow) bool[blocks]);
-    if (!self->buffer_ || !self->fresh_)
+    self->written_.reset(new (std::nothrow) uint64_t[blocks]());
+    self->taken_.reset(new (std::nothrow) bool[blocks]());
+    if (!self->buffer_ || !self->written_ || !self->taken_)
         return HX_E_OUTOFMEMORY;
     std::memset(self->buffer_.get(), 0, bufferBytes);
-    std::memset(self->fresh_.get(), 0, blocks);
     self->size_ = bufferBytes;
 
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
@@ -76,14 +76,17 @@ void SdlOutputDevice::take(uint8_t* out, uint32_t count)
         uint32_t piece = count - done;
         if (piece > size_ - takePosition_)
             piece = size_ - takePosition_;
-        // A block whose first byte is taken now must have been written since
-        // the device last took it; otherwise the card replays old audio.
+        // Blocks are written in the order the device takes them, so a block
+        // whose first byte is taken now must have been written since the
+        // device last took it, and no earlier than the block before it;
+        // otherwise the card plays old audio.
         uint32_t first = (takePosition_ + kBlockBytes - 1) / kBlockBytes;
         uint32_t end = (takePosition_ + piece + kBlockBytes - 1) / kBlockBytes;
         for (uint32_t block = first; block < end; ++block) {
-            if (!fresh_[block])
+            if (taken_[block] || written_[block] < lastTakenWrite_)
                 ++statistics_.underruns;
-            fresh_[block] = false;
+            taken_[block] = true;
+            lastTakenWrite_ = written_[block];
         }
         std::memcpy(out + done, buffer_.get() + takePosition_, piece);
         done += piece;
@@ -117,13 +120,16 @@ int32_t SdlOutputDevice::lock(uint32_t offset, uint32_t bytes, DeviceRegion regi
 
 int32_t SdlOutputDevice::unlock(const DeviceRegion regions[2])
 {
+    ++writes_;
     for (int i = 0; i < 2; ++i) {
         if (regions[i].data == nullptr || regions[i].bytes == 0)
             continue;
         uint32_t offset = static_cast<uint32_t>(regions[i].data - buffer_.get());
         for (uint32_t block = offset / kBlockBytes;
-             block * kBlockBytes < offset + regions[i].bytes; ++block)
-            fresh_[block] = true;
+             block * kBlockBytes < offset + regions[i].bytes; ++block) {
+            written_[block] = writes_;
+            taken_[block] = false;
+        }
     }
     mutex_.unlock();
     return HX_S_OK;

@@ -41,7 +41,10 @@ public:
 
     struct Statistics {
         uint64_t bytesTaken;  // by the callback while playing
-        uint64_t underruns;   // blocks taken again without having been rewritten
+        // Blocks the device took that the host had not written in time: taken
+        // a second time without having been rewritten, or written before the
+        // block taken ahead of them (a block skipped in the stream).
+        uint64_t underruns;
     };
     Statistics statistics();
     void setTakeObserver(TakeObserver observer, void* context);
@@ -58,7 +61,12 @@ private:
     bool subsystemStarted_ = false;
     std::mutex mutex_; // guards everything below; held from lock to unlock
     std::unique_ptr<uint8_t[]> buffer_;
-    std::unique_ptr<bool[]> fresh_; // per block: written since the device last took it
+    // Per block: the unlock that last wrote it (counting from 1), and
+    // whether the device has taken it since.
+    std::unique_ptr<uint64_t[]> written_;
+    std::unique_ptr<bool[]> taken_;
+    uint64_t writes_ = 0;
+    uint64_t lastTakenWrite_ = 0;
     uint32_t size_ = 0;
     uint32_t takePosition_ = 0;
     uint32_t lastTake_ = 0;
