@@ -54,9 +54,45 @@ std::string shownMagic(const uint8_t* bytes)
 
 } // namespace
 
-bool loadPackage(const std::string& path, PackageKind kind, Package* package, std::string* error)
+bool checkPackage(const uint8_t* bytes, size_t size, PackageKind kind, const std::string& name,
+                  std::string* error)
 {
     KindInfo kindInfo = info(kind);
+    if (size > kMaxPackageBytes) {
+        *error = name + " is too large for a " + kindInfo.name + " (over 64 MiB)";
+        return false;
+    }
+    if (size < BS_HEADER_SIZE) {
+        *error = name + " is too short to be a " + kindInfo.name + " (" + std::to_string(size) +
+                 " bytes)";
+        return false;
+    }
+    if (std::memcmp(bytes, kindInfo.magic, BS_MAGIC_SIZE) != 0) {
+        *error = name + " is not a " + kindInfo.name + ": it begins with \"" + shownMagic(bytes) +
+                 "\", not \"" + kindInfo.magic + "\"";
+        return false;
+    }
+    uint64_t count = bs_readU32(bytes + BS_HEADER_COUNT_OFFSET);
+    if (kind == PackageKind::Samples && count > BS_LIBRARY_SIZE) {
+        *error = name + " holds " + std::to_string(count) + " samples; at most 256 can be played";
+        return false;
+    }
+    if (kind == PackageKind::Effect && count == 0) {
+        *error = name + " is a sound effect without channels";
+        return false;
+    }
+    uint64_t needed = BS_HEADER_SIZE + count * kindInfo.entrySize;
+    if (needed > size) {
+        *error = name + " is cut short: its " + std::to_string(count) + " " + kindInfo.entries +
+                 " need " + std::to_string(needed) + " bytes of entries, the file has " +
+                 std::to_string(size);
+        return false;
+    }
+    return true;
+}
+
+bool loadPackage(const std::string& path, PackageKind kind, Package* package, std::string* error)
+{
     std::FILE* file = std::fopen(path.c_str(), "rb");
     if (!file) {
         *error = "cannot open " + path + ": " + std::strerror(errno);
@@ -65,13 +101,10 @@ bool loadPackage(const std::string& path, PackageKind kind, Package* package, st
     std::vector<uint8_t> bytes;
     uint8_t chunk[65536];
     size_t got;
-    bool tooLarge = false;
     while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) {
         bytes.insert(bytes.end(), chunk, chunk + got);
-        if (bytes.size() > kMaxPackageBytes) {
-            tooLarge = true;
-            break;
-        }
+        if (bytes.size() > kMaxPackageBytes)
+            break; // enough to tell it is too large
     }
     bool readError = std::ferror(file) != 0;
     std::fclose(file);
@@ -79,36 +112,8 @@ bool loadPackage(const std::string& path, PackageKind kind, Package* package, st
         *error = "cannot read " + path;
         return false;
     }
-    if (tooLarge) {
-        *error = path + " is too large for a " + kindInfo.name + " (over 64 MiB)";
+    if (!checkPackage(bytes.data(), bytes.size(), kind, path, error))
         return false;
-    }
-    if (bytes.size() < BS_HEADER_SIZE) {
-        *error = path + " is too short to be a " + kindInfo.name + " (" +
-                 std::to_string(bytes.size()) + " bytes)";
-        return false;
-    }
-    if (std::memcmp(bytes.data(), kindInfo.magic, BS_MAGIC_SIZE) != 0) {
-        *error = path + " is not a " + kindInfo.name + ": it begins with \"" +
-                 shownMagic(bytes.data()) + "\", not \"" + kindInfo.magic + "\"";
-        return false;
-    }
-    uint64_t count = bs_readU32(bytes.data() + BS_HEADER_COUNT_OFFSET);
-    if (kind == PackageKind::Samples && count > BS_LIBRARY_SIZE) {
-        *error = path + " holds " + std::to_string(count) + " samples; at most 256 can be played";
-        return false;
-    }
-    if (kind == PackageKind::Effect && count == 0) {
-        *error = path + " is a sound effect without channels";
-        return false;
-    }
-    uint64_t needed = BS_HEADER_SIZE + count * kindInfo.entrySize;
-    if (needed > bytes.size()) {
-        *error = path + " is cut short: its " + std::to_string(count) + " " + kindInfo.entries +
-                 " need " + std::to_string(needed) + " bytes of entries, the file has " +
-                 std::to_string(bytes.size());
-        return false;
-    }
     package->words_.assign((bytes.size() + 3) / 4, 0);
     std::memcpy(package->words_.data(), bytes.data(), bytes.size());
     package->size_ = static_cast<uint32_t>(bytes.size());
@@ -116,32 +121,62 @@ bool loadPackage(const std::string& path, PackageKind kind, Package* package, st
     return true;
 }
 
+bool parsePriorities(const std::string& text, const std::string& name,
+                     std::map<std::string, int>* priorities, std::string* error)
+{
+    size_t start = 0;
+    int number = 0;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos)
+            end = text.size();
+        std::string line = text.substr(start, end - start);
+        start = end + 1;
+        ++number;
+        if (line.find_first_not_of(" \t\r") == std::string::npos)
+            continue;
+        // "#define BPRI_<label>", blanks, a signed decimal priority.
+        static const std::string kPrefix = "#define BPRI_";
+        size_t at = line.find_first_not_of(" \t");
+        bool ok = line.compare(at, kPrefix.size(), kPrefix) == 0;
+        size_t labelStart = at + kPrefix.size();
+        size_t labelEnd = ok ? line.find_first_of(" \t", labelStart) : std::string::npos;
+        ok = ok && labelEnd != std::string::npos && labelEnd > labelStart;
+        long priority = 0;
+        if (ok) {
+            std::string rest = line.substr(labelEnd);
+            char* after = nullptr;
+            errno = 0;
+            priority = std::strtol(rest.c_str(), &after, 10);
+            ok = after != rest.c_str() && errno == 0 &&
+                 std::string(after).find_first_not_of(" \t\r") == std::string::npos;
+        }
+        if (!ok) {
+            *error = name + ":" + std::to_string(number) +
+                     ": not a priority definition (#define BPRI_label priority)";
+            return false;
+        }
+        (*priorities)[line.substr(labelStart, labelEnd - labelStart)] =
+            priority < -1000 || priority > 1000 ? 0 : static_cast<int>(priority);
+    }
+    return true;
+}
+
 bool loadPriorities(const std::string& path, std::map<std::string, int>* priorities,
                     std::string* error)
 {
-    std::FILE* file = std::fopen(path.c_str(), "r");
+    std::FILE* file = std::fopen(path.c_str(), "rb");
     if (!file) {
         *error = "cannot open " + path + ": " + std::strerror(errno);
         return false;
     }
-    char line[1024];
-    int number = 0;
-    bool ok = true;
-    while (std::fgets(line, sizeof line, file)) {
-        ++number;
-        char label[512];
-        long priority = 0;
-        if (std::sscanf(line, " #define BPRI_%511s %ld", label, &priority) == 2) {
-            (*priorities)[label] = static_cast<int>(priority);
-        } else if (std::strspn(line, " \t\r\n") != std::strlen(line)) {
-            *error = path + ":" + std::to_string(number) +
-                     ": not a priority definition (#define BPRI_label priority)";
-            ok = false;
-            break;
-        }
-    }
+    std::string text;
+    char chunk[4096];
+    size_t got;
+    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0 && text.size() < (1u << 20))
+        text.append(chunk, got);
     std::fclose(file);
-    return ok;
+    return parsePriorities(text, path, priorities, error);
 }
 
 std::string effectLabel(const std::string& path)

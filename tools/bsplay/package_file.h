@@ -28,10 +28,16 @@ private:
 
 // Reads and checks one package; on failure `error` says why.
 bool loadPackage(const std::string& path, PackageKind kind, Package* package, std::string* error);
+// The checks alone, on an image in memory; `name` stands for it in messages.
+bool checkPackage(const uint8_t* bytes, size_t size, PackageKind kind, const std::string& name,
+                  std::string* error);
 
 // Reads the "#define BPRI_<label> <priority>" lines of a priority header.
 bool loadPriorities(const std::string& path, std::map<std::string, int>* priorities,
                     std::string* error);
+// The same on the header's text.
+bool parsePriorities(const std::string& text, const std::string& name,
+                     std::map<std::string, int>* priorities, std::string* error);
 
 // The label of an effect file: its name without directory and ".sfx".
 std::string effectLabel(const std::string& path);
