@@ -13,7 +13,7 @@ namespace brimsel {
 // Elements one channel or track may carry out in one tick.  Code that loops
 // without ever waiting would otherwise hold the tick for good; past this many
 // it simply goes on at the next tick.
-constexpr int kElementsPerTick = 4096;
+constexpr int kElementsPerTick = 1024;
 
 class CodeReader {
 public:

@@ -169,10 +169,14 @@ BS_API int32_t bs_init(const uint8_t* samplePack, const uint8_t* instrumentPack)
 /* Runs one tick and fills `block` with 400 int16 values (200 stereo frames). */
 BS_API void bs_update(int16_t* block);
 BS_API void bs_playMusic(const uint8_t* music);
+/* Also cancels a music start not yet carried out: once it returns, the engine
+ * reads no music image any more and the caller may free it. */
 BS_API void bs_stopMusic(void);
 BS_API void bs_attenMusic(int8_t level);
 BS_API int32_t bs_checkMusic(void);
 BS_API void bs_playSFX(const uint8_t* effect, int8_t priority, int8_t left, int8_t right);
+/* Also drops queued, not yet started effects of this priority: once it
+ * returns, the caller may free the images of the effects it stops. */
 BS_API void bs_stopSFX(int8_t priority);
 BS_API void bs_pause(void);
 BS_API void bs_resume(void);
@@ -185,7 +189,8 @@ BS_API void bs_getInfo(uint32_t* channels, uint32_t* renderRate, uint32_t* tickR
  * image's size known, the engine checks every read of a header, entry, code
  * byte or sample byte against it: an entry pointing outside gives the empty
  * sample, a request whose header does not fit is dropped, and code that would
- * run off the end stops its channel or track as "end" does. */
+ * run off the end stops its channel or track as "end" does.  bs_initSized
+ * also fails when a pack's entry table does not fit in its size. */
 BS_API int32_t bs_initSized(const uint8_t* samplePack, uint32_t samplePackSize,
                             const uint8_t* instrumentPack, uint32_t instrumentPackSize);
 BS_API void bs_playMusicSized(const uint8_t* music, uint32_t size);
