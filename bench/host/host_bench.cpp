@@ -165,10 +165,11 @@ void HostLatencyUnderLoad(benchmark::State& state)
     state.counters["missed"] = static_cast<double>(missed);
     state.counters["blocks"] = static_cast<double>(blocks);
     state.counters["device_speed"] = deviceRate;
-    std::printf("host on SDL dummy, %.0f s, both cores loaded: %zu effects, latency median %.2f ms, "
+    const char* driver = std::getenv("SDL_AUDIODRIVER");
+    std::printf("host on SDL's %s driver, %.0f s, both cores loaded: %zu effects, latency median %.2f ms, "
                 "worst %.2f ms, %llu underruns, %llu missed, %u blocks rendered, device at %.3fx "
                 "real time\n",
-                seconds(), latencies.size(), median, worst,
+                driver ? driver : "default", seconds(), latencies.size(), median, worst,
                 static_cast<unsigned long long>(underruns), static_cast<unsigned long long>(missed),
                 blocks, deviceRate);
 }
