@@ -19,6 +19,15 @@
 namespace hosttest {
 namespace {
 
+// A path in single quotes, for the shell.
+std::string quote(const std::string& path)
+{
+    std::string quoted = "'";
+    quoted += path;
+    quoted += "'";
+    return quoted;
+}
+
 struct Outcome {
     int status = -1;
     std::string out; // standard output and standard error together
@@ -28,8 +37,8 @@ struct Outcome {
 Outcome runCommand(const std::string& command, const std::string& driver,
                const std::string& deviceFile = "/dev/null")
 {
-    std::string line = "SDL_AUDIODRIVER='" + driver + "' SDL_DISKAUDIOFILE='" + deviceFile +
-                       "' " + command + " 2>&1; echo \"<status $?>\"";
+    std::string line = "SDL_AUDIODRIVER=" + quote(driver) + " SDL_DISKAUDIOFILE=" +
+                       quote(deviceFile) + " " + command + " 2>&1; echo \"<status $?>\"";
     Outcome run;
     run.out = commandOutput(line);
     size_t at = run.out.rfind("<status ");
@@ -46,17 +55,17 @@ protected:
     {
         dir_ = ::testing::TempDir() + "bsplay_" + std::to_string(getpid()) + "_" +
                ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        ASSERT_EQ(std::system(("mkdir -p '" + dir_ + "'").c_str()), 0);
+        ASSERT_EQ(std::system(("mkdir -p " + quote(dir_)).c_str()), 0);
         ASSERT_TRUE(samplePack().save(file("demo.smp")));
         ASSERT_TRUE(instrumentPack().save(file("demo.ins")));
         ASSERT_TRUE(tune(10).save(file("song.mus")));
         ASSERT_TRUE(loopingEffect(48).save(file("boom.sfx")));
         ASSERT_TRUE(loopingEffect(24).save(file("click.sfx")));
     }
-    void TearDown() override { std::system(("rm -rf '" + dir_ + "'").c_str()); }
+    void TearDown() override { std::system(("rm -rf " + quote(dir_)).c_str()); }
     std::string file(const std::string& name) { return dir_ + "/" + name; }
     std::string bsplay(const std::string& args) { return std::string(BSPLAY_PATH) + " " + args; }
-    std::string packs() { return "'" + file("demo.smp") + "' '" + file("demo.ins") + "'"; }
+    std::string packs() { return quote(file("demo.smp")) + " " + quote(file("demo.ins")); }
 
     std::string dir_;
 };
@@ -83,13 +92,13 @@ TEST_F(BsplayTest, CommandLineErrorsShowTheUsage)
 
 TEST_F(BsplayTest, BadPackagesAreNamedClearly)
 {
-    Outcome run = runCommand(bsplay("'" + file("missing.smp") + "' '" + file("demo.ins") + "'"),
+    Outcome run = runCommand(bsplay(quote(file("missing.smp")) + " " + quote(file("demo.ins"))),
                          "disk");
     EXPECT_EQ(run.status, 2);
     EXPECT_NE(run.out.find("cannot open " + file("missing.smp")), std::string::npos) << run.out;
 
     // The packs given the wrong way round.
-    run = runCommand(bsplay("'" + file("demo.ins") + "' '" + file("demo.smp") + "'"), "disk");
+    run = runCommand(bsplay(quote(file("demo.ins")) + " " + quote(file("demo.smp"))), "disk");
     EXPECT_EQ(run.status, 2);
     EXPECT_NE(run.out.find("is not a sample pack: it begins with \"BINS\", not \"BSMP\""),
               std::string::npos)
@@ -99,7 +108,7 @@ TEST_F(BsplayTest, BadPackagesAreNamedClearly)
     std::vector<uint8_t> cut = tune(4).bytes();
     cut.resize(10);
     ASSERT_TRUE(Image(cut).save(file("cut.mus")));
-    run = runCommand(bsplay(packs() + " '" + file("cut.mus") + "'"), "disk");
+    run = runCommand(bsplay(packs() + " " + quote(file("cut.mus"))), "disk");
     EXPECT_EQ(run.status, 2);
     EXPECT_NE(run.out.find("is cut short"), std::string::npos) << run.out;
 
@@ -108,8 +117,8 @@ TEST_F(BsplayTest, BadPackagesAreNamedClearly)
     ASSERT_NE(header, nullptr);
     std::fputs("#define BPRI_boom\t\t7\n", header);
     std::fclose(header);
-    run = runCommand(bsplay(packs() + " -p '" + file("fx.h") + "' -e '" + file("click.sfx") +
-                            "' --seconds 0.1"),
+    run = runCommand(bsplay(packs() + " -p " + quote(file("fx.h")) + " -e " + quote(file("click.sfx")) +
+                            " --seconds 0.1"),
                      "disk");
     EXPECT_EQ(run.status, 2);
     EXPECT_NE(run.out.find("gives no usable priority for BPRI_click"), std::string::npos)
@@ -118,14 +127,14 @@ TEST_F(BsplayTest, BadPackagesAreNamedClearly)
 
 TEST_F(BsplayTest, NoSoundDeviceIsReportedWithItsOwnStatus)
 {
-    Outcome run = runCommand(bsplay(packs() + " '" + file("song.mus") + "'"), "halvex-no-such-driver");
+    Outcome run = runCommand(bsplay(packs() + " " + quote(file("song.mus"))), "halvex-no-such-driver");
     EXPECT_EQ(run.status, 3);
     EXPECT_NE(run.out.find("no sound device: no sound output device could be opened"),
               std::string::npos)
         << run.out;
 
-    run = runCommand(std::string(PLAY_DEMO_PATH) + " " + BSPLAY_PATH + " " + packs() + " '" +
-                         file("song.mus") + "' '" + file("boom.sfx") + "'",
+    run = runCommand(std::string(PLAY_DEMO_PATH) + " " + BSPLAY_PATH + " " + packs() + " " +
+                         quote(file("song.mus")) + " " + quote(file("boom.sfx")),
                      "halvex-no-such-driver");
     EXPECT_EQ(run.status, 3);
     EXPECT_NE(run.out.find("play-demo: no sound device could be opened"), std::string::npos)
@@ -136,7 +145,7 @@ TEST_F(BsplayTest, PlaysTheMusicToItsEndAndLogsIt)
 {
     std::string wav = file("out.wav");
     auto started = std::chrono::steady_clock::now();
-    Outcome run = runCommand(bsplay(packs() + " '" + file("song.mus") + "' -w '" + wav + "'"), "disk",
+    Outcome run = runCommand(bsplay(packs() + " " + quote(file("song.mus")) + " -w " + quote(wav)), "disk",
                          file("device.raw"));
     double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
@@ -148,7 +157,7 @@ TEST_F(BsplayTest, PlaysTheMusicToItsEndAndLogsIt)
     std::vector<uint8_t> log = readFile(wav);
     ASSERT_GT(log.size(), 44u + 192000u);
     EXPECT_EQ(bs_readU32(log.data() + 40), log.size() - 44);
-    std::string samples = commandOutput("sox --i -s '" + wav + "'");
+    std::string samples = commandOutput("sox --i -s " + quote(wav));
     EXPECT_EQ(std::stoul(samples), (log.size() - 44) / 4);
     EXPECT_FALSE(isSilent(std::vector<uint8_t>(log.begin() + 44, log.end())));
     EXPECT_FALSE(isSilent(readFile(file("device.raw"))));
@@ -161,8 +170,9 @@ TEST_F(BsplayTest, WithoutATerminalTheEffectsPlayInTurn)
     std::fputs("#define BPRI_boom\t\t7\n#define BPRI_click\t\t-3\n", header);
     std::fclose(header);
     std::string wav = file("fx.wav");
-    Outcome run = runCommand(bsplay(packs() + " -q -p '" + file("fx.h") + "' -e '" + file("boom.sfx") +
-                                "' -e '" + file("click.sfx") + "' -w '" + wav + "' </dev/null"),
+    Outcome run = runCommand(bsplay(packs() + " -q -p " + quote(file("fx.h")) + " -e " +
+                                       quote(file("boom.sfx")) + " -e " + quote(file("click.sfx")) +
+                                       " -w " + quote(wav) + " </dev/null"),
                          "disk");
     ASSERT_EQ(run.status, 0) << run.out;
     EXPECT_EQ(run.out.find("played"), std::string::npos) << run.out; // quiet
@@ -180,8 +190,7 @@ TEST_F(BsplayTest, StopsAfterTheGivenTimeAndOnInterrupt)
     // Interrupted while a long tune plays: the log is still finished.
     ASSERT_TRUE(tune(400).save(file("long.mus")));
     std::string wav = file("long.wav");
-    run = runCommand("timeout --preserve-status -s INT 0.6 " + bsplay(packs() + " '" + file("long.mus") + "' -w '" +
-                                                    wav + "'"),
+    run = runCommand("timeout --preserve-status -s INT 0.6 " + bsplay(packs() + " " + quote(file("long.mus")) + " -w " + quote(wav)),
                      "disk");
     EXPECT_EQ(run.status, 0) << run.out;
     EXPECT_NE(run.out.find("interrupted"), std::string::npos) << run.out;

@@ -153,8 +153,9 @@ TEST_F(HostThreadsTest, ForwardsAndCopiesRaceTheTimerSafely)
         // A copy is taken between two blocks: every busy channel's voice
         // points at its own entry.
         for (int c = 0; c < BS_CHANNELS; ++c)
-            if (channels[c].priority != 0)
+            if (channels[c].priority != 0) {
                 EXPECT_NE(channels[c].voice, nullptr);
+            }
         if (i == 150) {
             hx_pause();
             hx_resume();

@@ -204,8 +204,9 @@ TEST_F(TickTest, BlocksReachTheDeviceOneTickAfterTheyAreRendered)
         // ones rendered now wait in the ring for the next.
         ASSERT_EQ(blocksRendered(), before + step);
         moved += step;
-        if (moved + 9 <= 64) // not yet written over: still the poison
+        if (moved + 9 <= 64) { // not yet written over: still the poison
             ASSERT_EQ(deviceBytes(7200 + moved * kBlock, 1)[0], 0x5A);
+        }
     }
     std::vector<uint8_t> buffer = device().buffer;
     hx_close();
