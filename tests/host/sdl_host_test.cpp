@@ -61,6 +61,34 @@ struct Observed {
     bool ordered = true;
 };
 
+size_t firstSound(const std::vector<uint8_t>& bytes, size_t from)
+{
+    size_t i = from;
+    while (i < bytes.size() && bytes[i] == 0)
+        ++i;
+    return i;
+}
+
+// SDL's audio thread goes on writing silence while the device is paused, so
+// the file holds what the device took while playing with silence around it.
+bool fileHoldsTheTakenStream(const std::vector<uint8_t>& file, const std::vector<uint8_t>& taken,
+                             std::string* why)
+{
+    size_t inTaken = firstSound(taken, 0);
+    size_t inFile = firstSound(file, 0);
+    if (inTaken == taken.size() || inFile < inTaken || file.size() - (inFile - inTaken) < taken.size()) {
+        *why = "the device's file does not hold what the device took";
+        return false;
+    }
+    size_t at = inFile - inTaken;
+    if (!std::equal(taken.begin(), taken.end(), file.begin() + at) ||
+        !isSilent(std::vector<uint8_t>(file.begin() + at + taken.size(), file.end()))) {
+        *why = "the device's file differs from what the device took";
+        return false;
+    }
+    return true;
+}
+
 TEST_F(SdlTest, DeviceTakesTheLoopingBufferInOrder)
 {
     std::string file = path("device.raw");
@@ -114,13 +142,15 @@ TEST_F(SdlTest, DeviceTakesTheLoopingBufferInOrder)
     EXPECT_LE(stats.underruns, replayed + 1);
 
     device.reset(); // closes the file
-    std::vector<uint8_t> taken = readFile(file);
+    std::lock_guard<std::mutex> lock(observed.mutex);
+    EXPECT_TRUE(observed.ordered);
+    const std::vector<uint8_t>& taken = observed.bytes;
     ASSERT_EQ(taken.size(), stats.bytesTaken);
     for (size_t i = 0; i < taken.size(); ++i)
         ASSERT_EQ(taken[i], static_cast<uint8_t>((i % kBuffer) % 251)) << "byte " << i;
-    std::lock_guard<std::mutex> lock(observed.mutex);
-    EXPECT_TRUE(observed.ordered);
-    EXPECT_TRUE(observed.bytes == taken);
+    // The card (here the file) got exactly that, with silence around it.
+    std::string why;
+    EXPECT_TRUE(fileHoldsTheTakenStream(readFile(file), taken, &why)) << why;
 }
 
 TEST_F(SdlTest, LockSplitsARangeThatWrapsAndRewrittenBlocksAreNoUnderrun)
@@ -153,34 +183,6 @@ TEST_F(SdlTest, MissingDeviceIsReported)
     hx_getState(nullptr, nullptr, nullptr, &running, nullptr, nullptr, nullptr);
     EXPECT_EQ(running, 0);
     EXPECT_EQ(hx_logOutput(path("never.wav").c_str()), -1);
-}
-
-size_t firstSound(const std::vector<uint8_t>& bytes, size_t from)
-{
-    size_t i = from;
-    while (i < bytes.size() && bytes[i] == 0)
-        ++i;
-    return i;
-}
-
-// SDL's audio thread goes on writing silence while the device is paused, so
-// the file holds what the device took while playing with silence around it.
-bool fileHoldsTheTakenStream(const std::vector<uint8_t>& file, const std::vector<uint8_t>& taken,
-                             std::string* why)
-{
-    size_t inTaken = firstSound(taken, 0);
-    size_t inFile = firstSound(file, 0);
-    if (inTaken == taken.size() || inFile < inTaken || file.size() - (inFile - inTaken) < taken.size()) {
-        *why = "the device's file does not hold what the device took";
-        return false;
-    }
-    size_t at = inFile - inTaken;
-    if (!std::equal(taken.begin(), taken.end(), file.begin() + at) ||
-        !isSilent(std::vector<uint8_t>(file.begin() + at + taken.size(), file.end()))) {
-        *why = "the device's file differs from what the device took";
-        return false;
-    }
-    return true;
 }
 
 // Finds where the log's audio begins in what the device took: both begin with
