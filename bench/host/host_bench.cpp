@@ -1,0 +1,209 @@
+// Figures for the host.
+//
+// HostLatencyUnderLoad: the host on SDL's dummy driver (paced in real time)
+// for 60 s (BS_HOST_BENCH_SECONDS overrides) while two threads keep both
+// cores busy.  It fires a short effect again and again and measures the time
+// from hx_playSFX to the first sample of it that the device takes, and counts
+// the blocks the device took that the host had not written in time.
+//
+// Tick: the cost of one timer tick that moves one block and renders one, on
+// the scripted device.
+#include <benchmark/benchmark.h>
+
+#include <stdlib.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <mutex>
+#include <random>
+#include <thread>
+#include <vector>
+
+#include "host/host.h"
+#include "host/host_start.h"
+#include "host/host_state.h"
+#include "host/platform/fake/fake_platform.h"
+#include "host/platform/linux/linux_platform.h"
+#include "host/platform/linux/sdl_device.h"
+#include "test_packages.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+class WatchedPlatform final : public halvex::LinuxPlatform {
+public:
+    int32_t openDevice(void* window, const halvex::OutputFormat& format, uint32_t bufferBytes,
+                       halvex::OutputDevice** device) override
+    {
+        int32_t result = LinuxPlatform::openDevice(window, format, bufferBytes, device);
+        opened = static_cast<halvex::SdlOutputDevice*>(*device);
+        return result;
+    }
+    halvex::SdlOutputDevice* opened = nullptr;
+};
+
+// Waits, on the device's thread, for the first sound after a request.
+struct SoundWatch {
+    std::mutex mutex;
+    std::condition_variable heard;
+    bool armed = false;
+    bool sounded = false;
+    Clock::time_point at;
+    uint64_t silentBytes = 0; // taken since the last sound
+};
+
+void watchTake(void* context, const uint8_t* bytes, uint32_t count, uint64_t)
+{
+    SoundWatch* watch = static_cast<SoundWatch*>(context);
+    std::lock_guard<std::mutex> lock(watch->mutex);
+    uint32_t last = count;
+    while (last > 0 && bytes[last - 1] == 0)
+        --last;
+    watch->silentBytes = last == 0 ? watch->silentBytes + count : count - last;
+    if (watch->armed && last > 0) {
+        watch->at = Clock::now();
+        watch->armed = false;
+        watch->sounded = true;
+    }
+    watch->heard.notify_all();
+}
+
+double seconds()
+{
+    const char* text = std::getenv("BS_HOST_BENCH_SECONDS");
+    double value = text ? std::atof(text) : 0;
+    return value > 0 ? value : 60;
+}
+
+void HostLatencyUnderLoad(benchmark::State& state)
+{
+    setenv("SDL_AUDIODRIVER", "dummy", 0);
+    hosttest::Image samples = hosttest::samplePack();
+    hosttest::Image instruments = hosttest::instrumentPack();
+    hosttest::Image effect = hosttest::loopingEffect(12);
+    WatchedPlatform platform;
+    SoundWatch watch;
+    std::vector<double> latencies;
+    uint64_t underruns = 0;
+    uint64_t missed = 0;
+    uint32_t blocks = 0;
+    double deviceRate = 0; // seconds of audio taken per second
+
+    for (auto _ : state) {
+        std::atomic<bool> stop{false};
+        std::vector<std::thread> load;
+        for (unsigned i = 0; i < 2; ++i)
+            load.emplace_back([&stop] {
+                volatile uint64_t spin = 0;
+                while (!stop.load(std::memory_order_relaxed))
+                    spin = spin + 1;
+            });
+
+        if (HX_FAILED(halvex::initHost(platform, nullptr, samples.data(), instruments.data()))) {
+            stop = true;
+            for (std::thread& t : load)
+                t.join();
+            state.SkipWithError("the host did not start on SDL's dummy driver");
+            return;
+        }
+        platform.opened->setTakeObserver(&watchTake, &watch);
+        Clock::time_point started = Clock::now();
+        std::mt19937 random(12345);
+        std::uniform_int_distribution<int> pause(0, 20);
+        auto end = Clock::now() + std::chrono::duration<double>(seconds());
+        std::this_thread::sleep_for(std::chrono::milliseconds(300)); // past the start
+        while (Clock::now() < end) {
+            Clock::time_point asked;
+            {
+                std::lock_guard<std::mutex> lock(watch.mutex);
+                watch.armed = true;
+                watch.sounded = false;
+                asked = Clock::now();
+            }
+            hx_playSFX(effect.data(), 5, 127, 127);
+            {
+                std::unique_lock<std::mutex> lock(watch.mutex);
+                if (watch.heard.wait_for(lock, std::chrono::seconds(1), [&] { return watch.sounded; }))
+                    latencies.push_back(std::chrono::duration<double, std::milli>(watch.at - asked).count());
+                else
+                    ++missed;
+                watch.armed = false;
+            }
+            // The 12-tick effect ends by itself: wait until the device has
+            // taken 20 ms of silence after it, then a little more so that
+            // requests fall at every phase of the tick.
+            {
+                std::unique_lock<std::mutex> lock(watch.mutex);
+                watch.heard.wait_for(lock, std::chrono::seconds(2),
+                                     [&] { return watch.silentBytes >= 3840; });
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(pause(random)));
+        }
+        platform.opened->setTakeObserver(nullptr, nullptr);
+        halvex::SdlOutputDevice::Statistics stats = platform.opened->statistics();
+        underruns = stats.underruns;
+        deviceRate = static_cast<double>(stats.bytesTaken) / 192000.0 /
+                     std::chrono::duration<double>(Clock::now() - started).count();
+        hx_getState(nullptr, nullptr, nullptr, nullptr, &blocks, nullptr, nullptr);
+        hx_close();
+        stop = true;
+        for (std::thread& t : load)
+            t.join();
+    }
+
+    std::sort(latencies.begin(), latencies.end());
+    double median = latencies.empty() ? 0 : latencies[latencies.size() / 2];
+    double worst = latencies.empty() ? 0 : latencies.back();
+    state.counters["latency_median_ms"] = median;
+    state.counters["latency_worst_ms"] = worst;
+    state.counters["underruns"] = static_cast<double>(underruns);
+    state.counters["effects"] = static_cast<double>(latencies.size());
+    state.counters["missed"] = static_cast<double>(missed);
+    state.counters["blocks"] = static_cast<double>(blocks);
+    state.counters["device_speed"] = deviceRate;
+    const char* driver = std::getenv("SDL_AUDIODRIVER");
+    std::printf("host on SDL's %s driver, %.0f s, both cores loaded: %zu effects, latency median %.2f ms, "
+                "worst %.2f ms, %llu underruns, %llu missed, %u blocks rendered, device at %.3fx "
+                "real time\n",
+                driver ? driver : "default", seconds(), latencies.size(), median, worst,
+                static_cast<unsigned long long>(underruns), static_cast<unsigned long long>(missed),
+                blocks, deviceRate);
+}
+BENCHMARK(HostLatencyUnderLoad)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
+
+void Tick(benchmark::State& state)
+{
+    hosttest::Image samples = hosttest::samplePack();
+    hosttest::Image instruments = hosttest::instrumentPack();
+    hosttest::Image effect = hosttest::loopingEffect(16000);
+    hosttest::Image music = hosttest::tune(600);
+    halvex::FakePlatform platform;
+    int window = 0;
+    if (HX_FAILED(halvex::initHost(platform, &window, samples.data(), instruments.data()))) {
+        state.SkipWithError("the host did not start");
+        return;
+    }
+    hx_playMusic(music.data());
+    for (int8_t priority = 1; priority <= 8; ++priority)
+        hx_playSFX(effect.data(), priority, 127, 127);
+    platform.device->setCursors(0, 0);
+    platform.tick();
+    uint32_t play = 3200;
+    for (auto _ : state) {
+        play += 800;
+        platform.device->setCursors(play % 51200, (play + 960) % 51200);
+        platform.tick();
+    }
+    hx_close();
+    state.SetItemsProcessed(state.iterations());
+}
+// Ten thousand ticks: the music and all eight effects play throughout.
+BENCHMARK(Tick)->Iterations(10000);
+
+} // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,98 @@
+// The WAV log: every block the tick renders, appended in rendering order,
+// with the RIFF header written when the log is closed.
+#include <cstdio>
+
+#include "formats/packages.h"
+#include "host/host.h"
+#include "host/host_state.h"
+
+using namespace halvex;
+
+namespace {
+
+constexpr uint32_t kHeaderBytes = 44;
+
+void writeHeader(std::FILE* file, uint32_t logBytes)
+{
+    uint8_t header[kHeaderBytes] = {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E',
+                                    'f', 'm', 't', ' ', 0, 0, 0, 0, 0, 0, 0, 0,
+                                    0,   0,   0,   0,   0, 0, 0, 0, 0, 0, 0, 0,
+                                    'd', 'a', 't', 'a', 0, 0, 0, 0};
+    const OutputFormat& format = kOutputFormat;
+    uint16_t blockAlign = static_cast<uint16_t>(format.channels * format.bitsPerSample / 8);
+    bs_writeU32(header + 4, logBytes - 8);
+    bs_writeU32(header + 16, 16);
+    bs_writeU16(header + 20, 1); // PCM
+    bs_writeU16(header + 22, format.channels);
+    bs_writeU32(header + 24, format.frameRate);
+    bs_writeU32(header + 28, format.frameRate * blockAlign);
+    bs_writeU16(header + 32, blockAlign);
+    bs_writeU16(header + 34, format.bitsPerSample);
+    bs_writeU32(header + 40, logBytes - kHeaderBytes);
+    std::fwrite(header, 1, kHeaderBytes, file);
+}
+
+} // namespace
+
+namespace halvex {
+
+void appendToLog(HostState& host, const int16_t* block)
+{
+    if (!host.logging || host.logFile == nullptr || host.logBytes >= HX_LOG_LIMIT)
+        return;
+    // A short write is not an error here: counting only what was written
+    // keeps the header true to the data.
+    host.logBytes += static_cast<uint32_t>(std::fwrite(block, 1, kBlockBytes, host.logFile));
+}
+
+} // namespace halvex
+
+extern "C" {
+
+HX_API int32_t hx_logOutput(const char* path)
+{
+    HostState& host = hostState();
+    if (!host.running || path == nullptr)
+        return -1;
+    Mutex* engineMutex = host.engineMutex;
+    if (engineMutex == nullptr || !engineMutex->lock())
+        return -1;
+    int32_t result = -1;
+    if (!host.logging && host.logFile == nullptr) {
+        std::FILE* file = std::fopen(path, "wb");
+        if (file != nullptr) {
+            // Room for the header, which only hx_closeLog can fill in.
+            static const uint8_t zeros[kHeaderBytes] = {};
+            if (std::fwrite(zeros, 1, kHeaderBytes, file) == kHeaderBytes) {
+                host.logFile = file;
+                host.logging = -1;
+                host.logBytes = kHeaderBytes;
+                result = 0;
+            } else {
+                std::fclose(file);
+            }
+        }
+    }
+    engineMutex->unlock();
+    return result;
+}
+
+HX_API void hx_closeLog(void)
+{
+    HostState& host = hostState();
+    Mutex* engineMutex = host.engineMutex;
+    if (engineMutex == nullptr || !engineMutex->lock())
+        return;
+    if (host.logging && host.logFile != nullptr) {
+        std::fflush(host.logFile);
+        std::fseek(host.logFile, 0, SEEK_SET);
+        writeHeader(host.logFile, host.logBytes);
+        std::fflush(host.logFile);
+        std::fclose(host.logFile);
+        host.logging = 0;
+        host.logFile = nullptr;
+    }
+    engineMutex->unlock();
+}
+
+} // extern "C"

@@ -1,0 +1,330 @@
+#include "player.h"
+
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <map>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "host/host.h"
+#include "package_file.h"
+#include "terminal.h"
+
+namespace bsplay {
+
+namespace {
+
+constexpr int kDefaultPriority = 64;
+// After the last block that matters is rendered, the device still has the
+// ring and its own lead to play: about 40 ms, with room to spare.
+constexpr auto kDrainTime = std::chrono::milliseconds(150);
+
+volatile std::sig_atomic_t interrupted = 0;
+
+void onSignal(int)
+{
+    interrupted = 1;
+}
+
+struct Effect {
+    Package package;
+    int priority = kDefaultPriority;
+};
+
+struct Snapshot {
+    MacroChannel channels[BS_CHANNELS];
+    uint32_t blocks = 0;
+    int32_t running = 0;
+};
+
+Snapshot snapshot()
+{
+    Snapshot s;
+    hx_copyState(nullptr, s.channels, nullptr, &s.running, &s.blocks, nullptr);
+    return s;
+}
+
+int busyChannels(const Snapshot& s)
+{
+    int busy = 0;
+    for (const MacroChannel& channel : s.channels)
+        busy += channel.priority != 0;
+    return busy;
+}
+
+bool effectSounds(const Snapshot& s, int priority)
+{
+    for (const MacroChannel& channel : s.channels)
+        if (channel.noteMode == 0 && channel.priority == priority)
+            return true;
+    return false;
+}
+
+std::string clock(uint32_t blocks)
+{
+    uint32_t hundredths = static_cast<uint32_t>(static_cast<uint64_t>(blocks) * 100 / BS_TICK_RATE);
+    char text[32];
+    std::snprintf(text, sizeof text, "%u:%02u.%02u", hundredths / 6000, hundredths / 100 % 60,
+                  hundredths % 100);
+    return text;
+}
+
+void fail(const std::string& message)
+{
+    Terminal::endStatus();
+    std::fprintf(stderr, "bsplay: %s\n", message.c_str());
+}
+
+bool loadEffects(const Options& options, std::vector<Effect>* effects)
+{
+    std::map<std::string, int> priorities;
+    std::string error;
+    if (!options.priorityHeader.empty() &&
+        !loadPriorities(options.priorityHeader, &priorities, &error)) {
+        fail(error);
+        return false;
+    }
+    for (const EffectOption& option : options.effects) {
+        Effect effect;
+        if (!loadPackage(option.path, PackageKind::Effect, &effect.package, &error)) {
+            fail(error);
+            return false;
+        }
+        if (option.priority != 0) {
+            effect.priority = option.priority;
+        } else if (!options.priorityHeader.empty()) {
+            auto found = priorities.find(effectLabel(option.path));
+            if (found == priorities.end() || found->second == 0 || found->second < -128 ||
+                found->second > 127) {
+                fail(options.priorityHeader + " gives no usable priority for BPRI_" +
+                     effectLabel(option.path));
+                return false;
+            }
+            effect.priority = found->second;
+        }
+        effects->push_back(std::move(effect));
+    }
+    return true;
+}
+
+int startStatus(HXRESULT result)
+{
+    if (result == HX_E_NODEVICE || result == HX_E_BADFORMAT || result == HX_E_ALLOCATED) {
+        fail(std::string("no sound device: ") + hx_resultText(result));
+        return kNoDevice;
+    }
+    if (result == HX_E_FAIL) {
+        fail("the engine refused the sample pack or the instrument pack");
+        return kBadInput;
+    }
+    fail(std::string("the host could not start: ") + hx_resultText(result));
+    return kHostFailed;
+}
+
+class Session {
+public:
+    Session(const Options& options, const Package* music, std::vector<Effect>& effects)
+        : options_(options), music_(music), effects_(effects)
+    {
+    }
+
+    int run();
+
+private:
+    void playMusic();
+    void handleKey(int key, Terminal& terminal);
+    bool finished(const Snapshot& now);
+    void showStatus(const Snapshot& now);
+
+    const Options& options_;
+    const Package* music_;
+    std::vector<Effect>& effects_;
+    bool waitForMusic_ = false;
+    uint32_t musicRequestedAt_ = 0;
+    bool paused_ = false;
+    int volume_ = 127;
+    // Without a terminal and without music, the effects play in turn.
+    size_t nextEffect_ = 0;
+    bool inTurn_ = false;
+    uint32_t effectRequestedAt_ = 0;
+    bool quit_ = false;
+};
+
+void Session::playMusic()
+{
+    musicRequestedAt_ = snapshot().blocks;
+    hx_playMusicSized(music_->data(), music_->size());
+    waitForMusic_ = true;
+}
+
+void Session::handleKey(int key, Terminal&)
+{
+    if (key >= '1' && key <= '9') {
+        size_t index = static_cast<size_t>(key - '1');
+        if (index < effects_.size()) {
+            const Effect& effect = effects_[index];
+            hx_playSFXSized(effect.package.data(), effect.package.size(),
+                            static_cast<int8_t>(effect.priority), 127, 127);
+        }
+    } else if (key == '0') {
+        for (const Effect& effect : effects_)
+            hx_stopSFX(static_cast<int8_t>(effect.priority));
+    } else if (key == 'p' || key == ' ') {
+        paused_ = !paused_;
+        if (paused_)
+            hx_pause();
+        else
+            hx_resume();
+    } else if (key == 'm' && music_) {
+        playMusic();
+    } else if (key == 's' && music_) {
+        hx_stopMusic();
+        waitForMusic_ = false; // stopped by hand: keep playing effects
+    } else if (key == '+' || key == '=' || key == '-') {
+        volume_ += key == '-' ? -16 : 16;
+        volume_ = volume_ < 0 ? 0 : volume_ > 127 ? 127 : volume_;
+        hx_attenMusic(static_cast<int8_t>(volume_));
+    } else if (key == 'q' || key == 'Q' || key == 27) {
+        quit_ = true;
+    }
+}
+
+bool Session::finished(const Snapshot& now)
+{
+    // A request reaches the engine with the next tick, which renders at most
+    // four blocks: five blocks on, the engine's answer is current.
+    if (waitForMusic_ && now.blocks > musicRequestedAt_ + 4 && hx_checkMusic() == 0)
+        return true;
+    if (inTurn_) {
+        if (now.blocks <= effectRequestedAt_ + 4 ||
+            effectSounds(now, effects_[nextEffect_ - 1].priority))
+            return false;
+        inTurn_ = false;
+        if (nextEffect_ == effects_.size())
+            return true;
+    }
+    return false;
+}
+
+void Session::showStatus(const Snapshot& now)
+{
+    std::string line = "  " + clock(now.blocks) + "  ticks " + std::to_string(now.blocks) +
+                       "  busy " + std::to_string(busyChannels(now)) + "/16";
+    if (music_)
+        line += hx_checkMusic() ? "  music playing" : "  music stopped";
+    if (volume_ != 127)
+        line += "  volume " + std::to_string(volume_);
+    if (paused_)
+        line += "  [paused]";
+    if (!options_.wavLog.empty())
+        line += "  logging";
+    Terminal::showStatus(line);
+}
+
+int Session::run()
+{
+    Terminal terminal;
+    bool status = !options_.quiet && Terminal::statusVisible();
+    if (terminal.interactive() && !options_.quiet) {
+        std::printf("keys: %s p pause, %sq quit\n",
+                    effects_.empty() ? "" : ("1-" + std::to_string(effects_.size()) +
+                                             " effects, 0 stop effects,")
+                                                .c_str(),
+                    music_ ? "m music, s stop music, +/- volume, " : "");
+        std::fflush(stdout);
+    }
+    if (music_)
+        playMusic();
+    bool turns = !music_ && !terminal.interactive();
+    if (turns && effects_.empty() && options_.seconds == 0) {
+        fail("nothing to play: give a music track, an effect, or --seconds");
+        return kUsage;
+    }
+
+    auto started = std::chrono::steady_clock::now();
+    auto shown = started - std::chrono::seconds(1);
+    for (;;) {
+        int key = terminal.readKey(20);
+        if (key >= 0)
+            handleKey(key, terminal);
+        if (interrupted || quit_)
+            break;
+        auto now = std::chrono::steady_clock::now();
+        if (options_.seconds > 0 &&
+            now - started >= std::chrono::duration<double>(options_.seconds))
+            break;
+        Snapshot state = snapshot();
+        if (turns && !inTurn_ && nextEffect_ < effects_.size()) {
+            const Effect& effect = effects_[nextEffect_++];
+            effectRequestedAt_ = state.blocks;
+            hx_playSFXSized(effect.package.data(), effect.package.size(),
+                            static_cast<int8_t>(effect.priority), 127, 127);
+            inTurn_ = true;
+        }
+        if (finished(state)) {
+            std::this_thread::sleep_for(kDrainTime);
+            break;
+        }
+        if (status && now - shown >= std::chrono::milliseconds(100)) {
+            showStatus(state);
+            shown = now;
+        }
+    }
+    Snapshot last = snapshot();
+    if (status)
+        showStatus(last);
+    Terminal::endStatus();
+    if (!options_.quiet)
+        std::printf("played %s (%u blocks)%s\n", clock(last.blocks).c_str(), last.blocks,
+                    interrupted ? ", interrupted" : "");
+    return kOk;
+}
+
+} // namespace
+
+int play(const Options& options)
+{
+    if (hx_getInfo(nullptr, nullptr, nullptr, nullptr, nullptr) != 0) {
+        fail("the host and engine libraries do not match");
+        return kHostFailed;
+    }
+    std::string error;
+    Package samples;
+    Package instruments;
+    Package music;
+    if (!loadPackage(options.samples, PackageKind::Samples, &samples, &error) ||
+        !loadPackage(options.instruments, PackageKind::Instruments, &instruments, &error) ||
+        (!options.music.empty() &&
+         !loadPackage(options.music, PackageKind::Music, &music, &error))) {
+        fail(error);
+        return kBadInput;
+    }
+    std::vector<Effect> effects;
+    if (!loadEffects(options, &effects))
+        return kBadInput;
+
+    std::signal(SIGINT, onSignal);
+    std::signal(SIGTERM, onSignal);
+
+    HXRESULT result = hx_initSized(nullptr, samples.data(), samples.size(), instruments.data(),
+                                   instruments.size());
+    if (HX_FAILED(result))
+        return startStatus(result);
+    if (!options.wavLog.empty() && hx_logOutput(options.wavLog.c_str()) != 0) {
+        hx_close();
+        fail("cannot create the WAV log " + options.wavLog);
+        return kBadInput;
+    }
+
+    Session session(options, options.music.empty() ? nullptr : &music, effects);
+    int status = session.run();
+    hx_stopAll();
+    hx_close(); // also finishes the WAV log
+    if (status == kOk && !options.wavLog.empty() && !options.quiet)
+        std::printf("wrote %s\n", options.wavLog.c_str());
+    return status;
+}
+
+} // namespace bsplay
