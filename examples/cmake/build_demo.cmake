@@ -8,7 +8,10 @@
 #    sample descriptor names the PCM files relative to the folder bscomp runs in);
 # 3. bscomp compiles them in its four modes: demo.smp, demo.ins, one .sfx per effect with
 #    effects.h, and song.mus from the channel scripts in song/ in file-name order;
-# 4. bsrender renders the song, each effect alone, and a scene of effects over the song.
+# 4. bsrender renders the song, each effect alone, and a scene of effects over the song;
+# 5. with -DBSPLAY and -DPLAY_DEMO (the terminal player and its play-demo.sh), the song is played
+#    on the default sound device when one opens; otherwise that is said and the renders stand.
+#    Set BS_DEMO_PLAY=0 in the environment to skip playing.
 #
 # Nothing is written into the source tree. bscomp's output goes to OUTPUT_DIR/logs and is
 # shown only when something goes wrong: the demo is kept free of warnings, so a warning
@@ -93,3 +96,24 @@ message("\nThe demo, compiled in ${OUTPUT_DIR}:\n"
         "  (bscomp's messages are in logs/)\n"
         "Rendered, 48000 Hz 16-bit stereo:\n${rendered}"
         "Listen with, for example:  play ${OUTPUT_DIR}/wav/song.wav\n")
+
+if(BSPLAY AND PLAY_DEMO)
+  if("$ENV{BS_DEMO_PLAY}" STREQUAL "0")
+    message("Not playing the demo (BS_DEMO_PLAY=0).")
+    return()
+  endif()
+  set(effect_files "")
+  foreach(effect IN LISTS effects)
+    list(APPEND effect_files ${effect}.sfx)
+  endforeach()
+  message("Playing the song through bsplay on the default sound device "
+          "(keys 1-9 fire the effects, q or Ctrl+C stops):")
+  execute_process(COMMAND sh "${PLAY_DEMO}" "${BSPLAY}" demo.smp demo.ins song.mus ${effect_files}
+                  WORKING_DIRECTORY "${OUTPUT_DIR}" RESULT_VARIABLE rc)
+  if(rc EQUAL 3)
+    message("No sound device could be opened, so the demo was not played: "
+            "the WAV files above are the demo.")
+  elseif(NOT rc EQUAL 0)
+    message(FATAL_ERROR "bsplay failed (exit status ${rc})")
+  endif()
+endif()
