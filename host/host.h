@@ -6,9 +6,10 @@
  *
  * Threads: the timer renders on a thread of its own.  Every call below that
  * reaches the engine or the log takes the host's engine mutex, so any thread
- * may make it.  hx_init and hx_close start and stop that thread: call them
- * from one thread at a time, and not while another thread is inside one of
- * the forwards.
+ * may make it.  hx_init and hx_close start and stop that thread and create
+ * and destroy the mutex: call them from one thread at a time, and not while
+ * another thread is inside any other hx_ call (hx_getState and hx_getInfo
+ * excepted: they take no lock and may run at any time).
  *
  * Package images are borrowed, never copied or freed (see engine/engine.h):
  * the two packs until hx_close returns, a music track or sound effect while
