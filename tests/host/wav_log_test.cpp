@@ -227,6 +227,10 @@ TEST_F(WavLogTest, StopsGrowingAtOneGibibyte)
     EXPECT_EQ(host().logBytes, static_cast<uint32_t>(HX_LOG_LIMIT) + 700u);
     render(5); // at or above: nothing more
     EXPECT_EQ(host().logBytes, static_cast<uint32_t>(HX_LOG_LIMIT) + 700u);
+    host().logBytes = HX_LOG_LIMIT; // exactly 1 GiB is no longer below it
+    render(1);
+    EXPECT_EQ(host().logBytes, static_cast<uint32_t>(HX_LOG_LIMIT));
+    host().logBytes = HX_LOG_LIMIT + 700u;
     hx_closeLog();
     std::vector<uint8_t> file = readFile(path);
     EXPECT_EQ(file.size(), 44u + 5 * kBlock);
