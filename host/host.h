@@ -115,7 +115,8 @@ HX_API int32_t hx_getInfo(uint32_t* channels, uint32_t* renderRate, uint32_t* ti
 
 /* Starts logging every rendered block to a new WAV file at `path` (an
  * existing file is replaced).  0 when logging has started; -1 when the host
- * is not running, a log is already open, or the file cannot be created. */
+ * is not running, a log is already open, or the file cannot be created or
+ * cannot be sought back to for the header (a pipe or a terminal). */
 HX_API int32_t hx_logOutput(const char* path);
 /* Writes the WAV header and closes the log, if one is open. */
 HX_API void hx_closeLog(void);
