@@ -6,9 +6,10 @@
  *
  * Threads: the timer renders on a thread of its own.  Every call below that
  * reaches the engine or the log takes the host's engine mutex, so any thread
- * may make it.  hx_init and hx_close start and stop that thread: call them
- * from one thread at a time, and not while another thread is inside one of
- * the forwards.
+ * may make it.  hx_init and hx_close start and stop that thread and create
+ * and destroy the mutex: call them from one thread at a time, and not while
+ * another thread is inside any other hx_ call (hx_getState and hx_getInfo
+ * excepted: they take no lock and may run at any time).
  *
  * Package images are borrowed, never copied or freed (see engine/engine.h):
  * the two packs until hx_close returns, a music track or sound effect while
@@ -114,7 +115,8 @@ HX_API int32_t hx_getInfo(uint32_t* channels, uint32_t* renderRate, uint32_t* ti
 
 /* Starts logging every rendered block to a new WAV file at `path` (an
  * existing file is replaced).  0 when logging has started; -1 when the host
- * is not running, a log is already open, or the file cannot be created. */
+ * is not running, a log is already open, or the file cannot be created or
+ * cannot be sought back to for the header (a pipe or a terminal). */
 HX_API int32_t hx_logOutput(const char* path);
 /* Writes the WAV header and closes the log, if one is open. */
 HX_API void hx_closeLog(void);

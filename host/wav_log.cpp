@@ -1,6 +1,7 @@
 // The WAV log: every block the tick renders, appended in rendering order,
 // with the RIFF header written when the log is closed.
 #include <cstdio>
+#include <filesystem>
 
 #include "formats/packages.h"
 #include "host/host.h"
@@ -32,6 +33,16 @@ void writeHeader(std::FILE* file, uint32_t logBytes)
     std::fwrite(header, 1, kHeaderBytes, file);
 }
 
+// A pipe or socket cannot hold a WAV whose header is written last, and
+// opening a pipe that nobody reads would wait forever with engineMutex held,
+// stalling the timer: such a path is refused before it is opened.
+bool canHoldAWave(const char* path)
+{
+    std::error_code error;
+    std::filesystem::file_status status = std::filesystem::status(path, error);
+    return error || !(std::filesystem::is_fifo(status) || std::filesystem::is_socket(status));
+}
+
 } // namespace
 
 namespace halvex {
@@ -58,8 +69,17 @@ HX_API int32_t hx_logOutput(const char* path)
     if (engineMutex == nullptr || !engineMutex->lock())
         return -1;
     int32_t result = -1;
-    if (!host.logging && host.logFile == nullptr) {
+    if (!host.logging && host.logFile == nullptr && canHoldAWave(path)) {
         std::FILE* file = std::fopen(path, "wb");
+        // Unbuffered, so that a short write shows at once and logBytes
+        // counts only what reached the file.  The header goes in at the
+        // start when the log closes, so the file must let us go back there
+        // (a terminal does not).
+        if (file != nullptr &&
+            (std::setvbuf(file, nullptr, _IONBF, 0) != 0 || std::fseek(file, 0, SEEK_SET) != 0)) {
+            std::fclose(file);
+            file = nullptr;
+        }
         if (file != nullptr) {
             // Room for the header, which only hx_closeLog can fill in.
             static const uint8_t zeros[kHeaderBytes] = {};

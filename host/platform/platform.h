@@ -53,7 +53,9 @@ public:
 using TimerCallback = void (*)(void* context);
 
 // A periodic callback on a thread of the platform's.  Destroying the timer
-// cancels it; a callback that is running may still finish afterwards.
+// cancels it and waits for a callback that is running to return.  hx_close
+// frees the mutexes and the device soon after, and its wait for tickMutex
+// covers only a callback that already holds it, not one just entered.
 class PeriodicTimer {
 public:
     virtual ~PeriodicTimer() = default;

@@ -91,6 +91,9 @@ TEST_F(LifecycleTest, EachFailureReturnsItsResultAndLeavesTheHostClosed)
     EXPECT_TRUE(hostIsClosed(platform));
 
     platform.openResult = 0;
+    platform.mutexesBeforeFailure = 0; // tickMutex refused
+    EXPECT_EQ(start(), HX_E_FAIL);
+    EXPECT_TRUE(hostIsClosed(platform));
     platform.mutexesBeforeFailure = 1; // tickMutex made, engineMutex refused
     EXPECT_EQ(start(), HX_E_FAIL);
     EXPECT_TRUE(hostIsClosed(platform));
@@ -101,6 +104,9 @@ TEST_F(LifecycleTest, EachFailureReturnsItsResultAndLeavesTheHostClosed)
     platform.timerError = 8; // a system code
     EXPECT_EQ(start(), HX_E_SYSTEM(8));
     EXPECT_EQ(start(), static_cast<HXRESULT>(0x80070008u));
+    EXPECT_TRUE(hostIsClosed(platform));
+    platform.timerError = 0x1002A; // only the low 16 bits are carried
+    EXPECT_EQ(start(), static_cast<HXRESULT>(0x8007002Au));
     EXPECT_TRUE(hostIsClosed(platform));
 
     // A timer that fails without a reason is still a failure: without it

@@ -65,10 +65,17 @@ TEST_F(TickTest, FirstTickWrapsPastTheEndOfTheBuffer)
 
     hx_close();
     ASSERT_EQ(start(), HX_S_OK);
-    // A start on the last boundary of the buffer wraps round to offset 0.
+    // A start on the last boundary of the buffer: the copy wraps round.
     tickAt(47000, 47100);
     EXPECT_EQ(device().lastLockOffset(), 50400u);
     EXPECT_EQ(host().nextWritePos, (50400u + 3200u) % kBuffer);
+
+    hx_close();
+    ASSERT_EQ(start(), HX_S_OK);
+    // The boundary after 50700 is the end of the buffer, that is offset 0.
+    tickAt(47500, 47500);
+    EXPECT_EQ(device().lastLockOffset(), 0u);
+    EXPECT_EQ(host().nextWritePos, 3200u);
 }
 
 TEST_F(TickTest, LessThanOneBlockPlayedDoesNothing)
@@ -150,6 +157,13 @@ TEST_F(TickTest, GuardMovesTheStartPastTheWriteCursor)
     // The far end of the span, one block past the write cursor, is included.
     tickAt(5600, 11200);
     EXPECT_EQ(device().lastLockOffset(), 15200u);
+
+    // The boundary after 50700 is the end of the buffer, that is offset 0.
+    host().lastPlayPos = 46400;
+    host().nextWritePos = 47200;
+    tickAt(47200, 47500);
+    EXPECT_EQ(device().lastLockOffset(), 0u);
+    EXPECT_EQ(host().nextWritePos, 800u);
 }
 
 TEST_F(TickTest, GuardCatchesAStartOnThePlayCursor)

@@ -1,5 +1,11 @@
 // The WAV log: header written at close, sizes, one log at a time, the 1 GiB
 // cap, and what sox makes of the files.
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <csignal>
 #include <cstdlib>
 
 #include "formats/packages.h"
@@ -129,11 +135,32 @@ TEST_F(WavLogTest, RefusedWhenNotRunningOrAlreadyLogging)
     EXPECT_EQ(hx_logOutput(second.c_str()), 0);
 }
 
-TEST_F(WavLogTest, UncreatableFileIsRefused)
+TEST_F(WavLogTest, FilesThatCannotHoldAWaveAreRefused)
 {
     std::string dir = ::testing::TempDir() + "halvex-no-such-dir/x.wav";
     EXPECT_EQ(hx_logOutput(dir.c_str()), -1);
     EXPECT_EQ(hx_logOutput(::testing::TempDir().c_str()), -1); // a directory
+
+    // A named pipe: the header could never go back to the start, and with
+    // nobody reading, opening it would block the host for good.  A reader is
+    // present here so that a host that opened it would not hang this test.
+    std::string fifo = tempPath("pipe.wav");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    int reader = open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    EXPECT_EQ(hx_logOutput(fifo.c_str()), -1);
+    char byte;
+    EXPECT_LE(read(reader, &byte, 1), 0); // nothing was written into it
+    close(reader);
+
+    // A terminal cannot seek back either.
+    int master = posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_GE(master, 0);
+    ASSERT_EQ(grantpt(master), 0);
+    ASSERT_EQ(unlockpt(master), 0);
+    EXPECT_EQ(hx_logOutput(ptsname(master)), -1);
+    close(master);
+
     // Nothing is left open: a good path works.
     EXPECT_EQ(hx_logOutput(tempPath("good.wav").c_str()), 0);
 }
@@ -166,6 +193,29 @@ TEST_F(WavLogTest, PausedTicksLogSilence)
     EXPECT_TRUE(isSilent(std::vector<uint8_t>(file.begin() + 44, file.end())));
 }
 
+TEST_F(WavLogTest, ShortWritesAreCountedSoTheHeaderMatchesTheData)
+{
+    std::string path = tempPath("short.wav");
+    ASSERT_EQ(hx_logOutput(path.c_str()), 0);
+    // The file may grow to two and a bit blocks: the third is cut short and
+    // the rest fail, as on a full disk.
+    const rlim_t limit = 44 + 2 * kBlock + 300;
+    struct rlimit saved;
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    void (*savedSignal)(int) = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = saved;
+    small.rlim_cur = limit;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    render(6);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, savedSignal);
+    EXPECT_EQ(host().logBytes, limit);
+    hx_closeLog();
+    std::vector<uint8_t> file = readFile(path);
+    ASSERT_EQ(file.size(), limit);
+    expectHeader(file, static_cast<uint32_t>(limit) - 44);
+}
+
 TEST_F(WavLogTest, StopsGrowingAtOneGibibyte)
 {
     std::string path = tempPath("capped.wav");
@@ -177,6 +227,10 @@ TEST_F(WavLogTest, StopsGrowingAtOneGibibyte)
     EXPECT_EQ(host().logBytes, static_cast<uint32_t>(HX_LOG_LIMIT) + 700u);
     render(5); // at or above: nothing more
     EXPECT_EQ(host().logBytes, static_cast<uint32_t>(HX_LOG_LIMIT) + 700u);
+    host().logBytes = HX_LOG_LIMIT; // exactly 1 GiB is no longer below it
+    render(1);
+    EXPECT_EQ(host().logBytes, static_cast<uint32_t>(HX_LOG_LIMIT));
+    host().logBytes = HX_LOG_LIMIT + 700u;
     hx_closeLog();
     std::vector<uint8_t> file = readFile(path);
     EXPECT_EQ(file.size(), 44u + 5 * kBlock);
