@@ -73,12 +73,17 @@ TEST_F(Sequencer, AZeroPriorityTrackNeverPlays)
     tick();
     EXPECT_EQ(channels[0].noteMode, 0);
     EXPECT_EQ(channels[1].noteMode, -1);
+    // With no track active the music is over in the tick it started.
+    play(music, {{0, "a"}, {0, "b"}});
+    tick();
+    EXPECT_EQ(bs_checkMusic(), 0);
+    EXPECT_EQ(channels[1].noteMode, 0);
 }
 
 TEST_F(Sequencer, PlayingNewMusicRestartsEveryTrack)
 {
     Music first;
-    first.label("main").pan(10, 20).use(2).note(60, 1000).end();
+    first.label("main").pan(10, 20).pitch(0x100, 0x10).use(2).note(60, 1000).end();
     play(first, {{3, "main"}, {3, "main"}});
     ticks(5);
     ASSERT_EQ(tracks[0].panLeft, 10);
@@ -94,6 +99,7 @@ TEST_F(Sequencer, PlayingNewMusicRestartsEveryTrack)
     EXPECT_EQ(tracks[0].instrument, 2);      // kept until the code selects one
     tick();
     EXPECT_EQ(channels[0].noteStep, 0xFFFF);
+    EXPECT_EQ(voices[0].phaseAdjust, 0xFFFFu); // the old song's pitch offset and slide are gone
     EXPECT_EQ(voices[0].panLeft, 126);
 }
 
@@ -134,6 +140,63 @@ TEST_F(Sequencer, ANoteTakesItsOwnChannelWhateverThePriority)
     play(music, {{9, "main"}});
     ticks(3);
     EXPECT_EQ(channels[0].priority, 1);
+    EXPECT_EQ(channels[0].noteMode, -1);
+}
+
+TEST_F(Sequencer, PanAndPriorityZeroReachTheVoiceOnlyThroughANote)
+{
+    // Priority 5 effects on every channel; track 0 (priority 9) takes its
+    // channel with a note, track 1 (priority 2) does not.
+    Image all = effect(std::vector<EffectChannelDef>(16, EffectChannelDef{0, holdMacro(1000)}));
+    bs_playSFX(all.data(), 5, 100, 100);
+    tick();
+    Music music;
+    music.label("a").use(0).note(69, 2).pan(20, 127).wait(2).end();
+    music.label("b").use(0).note(69, 1).pan(30, 40).priority(0).wait(5).end();
+    play(music, {{9, "a"}, {2, "b"}});
+    ticks(2);
+    EXPECT_EQ(channels[1].priority, 5);
+    EXPECT_EQ(voices[1].panLeft, 100); // the effect's levels: the track's pan does not touch them
+    EXPECT_EQ(tracks[1].priority, 0);  // track 1 stopped and left the effect sounding
+    EXPECT_EQ(voices[1].mode, 1);
+    EXPECT_EQ(voices[0].panLeft, 126);
+    tick();
+    EXPECT_EQ(voices[0].panLeft, (127 * 20) >> 7); // the sounding note follows "pan" at once
+    EXPECT_EQ(voices[0].panRight, 126);
+}
+
+TEST_F(Sequencer, PausedMusicStandsStillWhileItsRequestsApply)
+{
+    Music music;
+    music.label("main").use(0).note(69, 3).note(72, 3).end();
+    play(music, {{3, "main"}});
+    tick();
+    const int32_t position = tracks[0].position;
+    ASSERT_EQ(tracks[0].wait, 2);
+    bs_pause();
+    bs_attenMusic(64);
+    ticks(10);
+    EXPECT_EQ(tracks[0].position, position);
+    EXPECT_EQ(tracks[0].wait, 2);
+    EXPECT_EQ(tracks[0].attenuation, 64); // copied at once, used when the track steps again
+    EXPECT_EQ(tracks[0].outLeft, 126);
+    EXPECT_EQ(bs_checkMusic(), 1);
+    bs_resume();
+    tick();
+    EXPECT_EQ(voices[0].panLeft, 63);
+    EXPECT_EQ(tracks[0].wait, 1);
+
+    // A new song requested while paused replaces the old one at once but does not step.
+    bs_pause();
+    play(music, {{4, "main"}});
+    tick();
+    EXPECT_EQ(voices[0].mode, 0);
+    EXPECT_EQ(tracks[0].priority, 4);
+    EXPECT_EQ(tracks[0].position, 0);
+    EXPECT_EQ(channels[0].noteMode, 0);
+    EXPECT_EQ(bs_checkMusic(), 1);
+    bs_resume();
+    tick();
     EXPECT_EQ(channels[0].noteMode, -1);
 }
 
