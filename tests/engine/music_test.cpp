@@ -12,12 +12,13 @@ protected:
     void SetUp() override
     {
         EngineTest::SetUp();
-        const Macro held = Macro().singleshot().volume(127).wait(100000);
+        const Macro held = Macro().singleshot().volume(127).loop(-1).wait(100000).endloop();
         std::vector<uint8_t> withRelease = Macro(held).volume(0).wait(2).end();
         adopt({flatSample(100, 30000)},
               {{0, withRelease, held.here()},
                {0, Macro().singleshot().volume(127).end()},
-               {0, Macro().looping(0, 1000).volume(127).wait(100000)}});
+               {0, Macro().looping(0, 1000).volume(127).wait(100000)},
+               {0, Macro().singleshot().volume(127).frequency(0x1000, 0x100).wait(100000)}});
     }
     void play(const Music& music, const Tracks& entries)
     {
@@ -309,6 +310,34 @@ TEST_F(Sequencer, UndefinedOpcodesEndTheTrack)
     EXPECT_EQ(channels[0].priority, 0);
 }
 
+TEST_F(Sequencer, CodeThatNeverWaitsCannotHoldTheTick)
+{
+    Music music;
+    music.label("spin").loop(-1).endloop();
+    music.label("main").use(0).note(69, 2).note(72, 2).end();
+    play(music, {{3, "spin"}, {3, "main"}});
+    ticks(3);
+    EXPECT_EQ(tracks[0].priority, 3); // goes on where it left off, tick after tick
+    EXPECT_EQ(tracks[0].stackDepth, 1u);
+    EXPECT_EQ(channels[1].noteStep, 0x1306F); // the other track kept its time: note 72 in tick 3
+}
+
+TEST_F(Sequencer, EffectsStartAfterTheMusicStep)
+{
+    // Every track holds its channel with a long wait except track 14, which
+    // ends in its first step: an effect requested in the same tick finds its
+    // channel idle under an inactive track (pass 1), not channel 15 (pass 3).
+    Music music;
+    music.label("hold").wait(1000).end().label("short").end();
+    Tracks entries(16, {1, "hold"});
+    entries[14].second = "short";
+    play(music, entries);
+    Image one = effect({{0, holdMacro(100)}});
+    bs_playSFX(one.data(), 3, 127, 127);
+    tick();
+    EXPECT_EQ(channelsAt(3), 1u << 14);
+}
+
 TEST_F(Sequencer, NoteOffMovesTheInstrumentToItsRelease)
 {
     Music music;
@@ -316,8 +345,10 @@ TEST_F(Sequencer, NoteOffMovesTheInstrumentToItsRelease)
     play(music, {{3, "main"}});
     ticks(5);
     EXPECT_EQ(voices[0].volume, 127);
-    tick(); // note-off while the instrument waits: the release runs at once
+    ASSERT_EQ(channels[0].loopDepth, 1u);
+    tick(); // note-off while the instrument waits in its loop: the release runs at once
     EXPECT_EQ(voices[0].volume, 0);
+    EXPECT_EQ(channels[0].loopDepth, 0u); // out of the sustain loop
     EXPECT_EQ(channels[0].priority, 3);
     ticks(2);
     EXPECT_EQ(channels[0].priority, 0); // the release ended
@@ -338,6 +369,14 @@ TEST_F(Sequencer, PitchOffsetAndSlideAddToTheNoteStep)
     EXPECT_EQ(voices[0].phaseAdjust, 0xFFFFu + 0x110u);
     tick();
     EXPECT_EQ(voices[0].phaseAdjust, 0xFFFFu + 0x120u);
+    // The instrument's own frequency and slide add to both.
+    Music offset;
+    offset.label("main").pitch(0x100, 0x10).use(3).note(69, 10).end();
+    play(offset, {{3, "main"}});
+    tick();
+    EXPECT_EQ(voices[0].phaseAdjust, 0xFFFFu + 0x110u + 0x1100u);
+    tick();
+    EXPECT_EQ(voices[0].phaseAdjust, 0xFFFFu + 0x120u + 0x1200u);
 }
 
 TEST_F(Sequencer, MusicVolumeScalesThePans)
@@ -422,10 +461,10 @@ TEST_F(Sequencer, SizedImagesAreReadOnlyInside)
 TEST_F(Sequencer, NotesWithoutInstrumentOrNoteAreSkipped)
 {
     Music music;
-    music.label("main").use(3).note(69, 1).use(0).note(128, 1).note(69, 1).end();
+    music.label("main").use(4).note(69, 1).use(0).note(128, 1).note(69, 1).end();
     play(music, {{3, "main"}});
     tick();
-    EXPECT_EQ(channels[0].noteMode, 0); // instrument 3 is beyond the pack's count
+    EXPECT_EQ(channels[0].noteMode, 0); // instrument 4 is beyond the pack's count
     tick();
     EXPECT_EQ(channels[0].noteMode, 0); // no note 128
     tick();
