@@ -394,6 +394,12 @@ TEST_F(Sequencer, MusicVolumeScalesThePans)
     const Block c = tick();
     EXPECT_EQ(voices[0].panLeft, 126); // the sounding note follows at once
     EXPECT_EQ(left(c, 0), 6200);
+    // The volume outlives the song: the next one starts at it.
+    bs_attenMusic(64);
+    tick();
+    play(music, {{3, "main"}});
+    tick();
+    EXPECT_EQ(voices[0].panLeft, 63);
 }
 
 TEST_F(Sequencer, FullVolumeNoteOutputs6200)
