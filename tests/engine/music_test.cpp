@@ -12,12 +12,13 @@ protected:
     void SetUp() override
     {
         EngineTest::SetUp();
-        const Macro held = Macro().singleshot().volume(127).wait(100000);
+        const Macro held = Macro().singleshot().volume(127).loop(-1).wait(100000).endloop();
         std::vector<uint8_t> withRelease = Macro(held).volume(0).wait(2).end();
         adopt({flatSample(100, 30000)},
               {{0, withRelease, held.here()},
                {0, Macro().singleshot().volume(127).end()},
-               {0, Macro().looping(0, 1000).volume(127).wait(100000)}});
+               {0, Macro().looping(0, 1000).volume(127).wait(100000)},
+               {0, Macro().singleshot().volume(127).frequency(0x1000, 0x100).wait(100000)}});
     }
     void play(const Music& music, const Tracks& entries)
     {
@@ -73,12 +74,17 @@ TEST_F(Sequencer, AZeroPriorityTrackNeverPlays)
     tick();
     EXPECT_EQ(channels[0].noteMode, 0);
     EXPECT_EQ(channels[1].noteMode, -1);
+    // With no track active the music is over in the tick it started.
+    play(music, {{0, "a"}, {0, "b"}});
+    tick();
+    EXPECT_EQ(bs_checkMusic(), 0);
+    EXPECT_EQ(channels[1].noteMode, 0);
 }
 
 TEST_F(Sequencer, PlayingNewMusicRestartsEveryTrack)
 {
     Music first;
-    first.label("main").pan(10, 20).use(2).note(60, 1000).end();
+    first.label("main").pan(10, 20).pitch(0x100, 0x10).use(2).note(60, 1000).end();
     play(first, {{3, "main"}, {3, "main"}});
     ticks(5);
     ASSERT_EQ(tracks[0].panLeft, 10);
@@ -94,6 +100,7 @@ TEST_F(Sequencer, PlayingNewMusicRestartsEveryTrack)
     EXPECT_EQ(tracks[0].instrument, 2);      // kept until the code selects one
     tick();
     EXPECT_EQ(channels[0].noteStep, 0xFFFF);
+    EXPECT_EQ(voices[0].phaseAdjust, 0xFFFFu); // the old song's pitch offset and slide are gone
     EXPECT_EQ(voices[0].panLeft, 126);
 }
 
@@ -134,6 +141,63 @@ TEST_F(Sequencer, ANoteTakesItsOwnChannelWhateverThePriority)
     play(music, {{9, "main"}});
     ticks(3);
     EXPECT_EQ(channels[0].priority, 1);
+    EXPECT_EQ(channels[0].noteMode, -1);
+}
+
+TEST_F(Sequencer, PanAndPriorityZeroReachTheVoiceOnlyThroughANote)
+{
+    // Priority 5 effects on every channel; track 0 (priority 9) takes its
+    // channel with a note, track 1 (priority 2) does not.
+    Image all = effect(std::vector<EffectChannelDef>(16, EffectChannelDef{0, holdMacro(1000)}));
+    bs_playSFX(all.data(), 5, 100, 100);
+    tick();
+    Music music;
+    music.label("a").use(0).note(69, 2).pan(20, 127).wait(2).end();
+    music.label("b").use(0).note(69, 1).pan(30, 40).priority(0).wait(5).end();
+    play(music, {{9, "a"}, {2, "b"}});
+    ticks(2);
+    EXPECT_EQ(channels[1].priority, 5);
+    EXPECT_EQ(voices[1].panLeft, 100); // the effect's levels: the track's pan does not touch them
+    EXPECT_EQ(tracks[1].priority, 0);  // track 1 stopped and left the effect sounding
+    EXPECT_EQ(voices[1].mode, 1);
+    EXPECT_EQ(voices[0].panLeft, 126);
+    tick();
+    EXPECT_EQ(voices[0].panLeft, (127 * 20) >> 7); // the sounding note follows "pan" at once
+    EXPECT_EQ(voices[0].panRight, 126);
+}
+
+TEST_F(Sequencer, PausedMusicStandsStillWhileItsRequestsApply)
+{
+    Music music;
+    music.label("main").use(0).note(69, 3).note(72, 3).end();
+    play(music, {{3, "main"}});
+    tick();
+    const int32_t position = tracks[0].position;
+    ASSERT_EQ(tracks[0].wait, 2);
+    bs_pause();
+    bs_attenMusic(64);
+    ticks(10);
+    EXPECT_EQ(tracks[0].position, position);
+    EXPECT_EQ(tracks[0].wait, 2);
+    EXPECT_EQ(tracks[0].attenuation, 64); // copied at once, used when the track steps again
+    EXPECT_EQ(tracks[0].outLeft, 126);
+    EXPECT_EQ(bs_checkMusic(), 1);
+    bs_resume();
+    tick();
+    EXPECT_EQ(voices[0].panLeft, 63);
+    EXPECT_EQ(tracks[0].wait, 1);
+
+    // A new song requested while paused replaces the old one at once but does not step.
+    bs_pause();
+    play(music, {{4, "main"}});
+    tick();
+    EXPECT_EQ(voices[0].mode, 0);
+    EXPECT_EQ(tracks[0].priority, 4);
+    EXPECT_EQ(tracks[0].position, 0);
+    EXPECT_EQ(channels[0].noteMode, 0);
+    EXPECT_EQ(bs_checkMusic(), 1);
+    bs_resume();
+    tick();
     EXPECT_EQ(channels[0].noteMode, -1);
 }
 
@@ -246,6 +310,34 @@ TEST_F(Sequencer, UndefinedOpcodesEndTheTrack)
     EXPECT_EQ(channels[0].priority, 0);
 }
 
+TEST_F(Sequencer, CodeThatNeverWaitsCannotHoldTheTick)
+{
+    Music music;
+    music.label("spin").loop(-1).endloop();
+    music.label("main").use(0).note(69, 2).note(72, 2).end();
+    play(music, {{3, "spin"}, {3, "main"}});
+    ticks(3);
+    EXPECT_EQ(tracks[0].priority, 3); // goes on where it left off, tick after tick
+    EXPECT_EQ(tracks[0].stackDepth, 1u);
+    EXPECT_EQ(channels[1].noteStep, 0x1306F); // the other track kept its time: note 72 in tick 3
+}
+
+TEST_F(Sequencer, EffectsStartAfterTheMusicStep)
+{
+    // Every track holds its channel with a long wait except track 14, which
+    // ends in its first step: an effect requested in the same tick finds its
+    // channel idle under an inactive track (pass 1), not channel 15 (pass 3).
+    Music music;
+    music.label("hold").wait(1000).end().label("short").end();
+    Tracks entries(16, {1, "hold"});
+    entries[14].second = "short";
+    play(music, entries);
+    Image one = effect({{0, holdMacro(100)}});
+    bs_playSFX(one.data(), 3, 127, 127);
+    tick();
+    EXPECT_EQ(channelsAt(3), 1u << 14);
+}
+
 TEST_F(Sequencer, NoteOffMovesTheInstrumentToItsRelease)
 {
     Music music;
@@ -253,8 +345,10 @@ TEST_F(Sequencer, NoteOffMovesTheInstrumentToItsRelease)
     play(music, {{3, "main"}});
     ticks(5);
     EXPECT_EQ(voices[0].volume, 127);
-    tick(); // note-off while the instrument waits: the release runs at once
+    ASSERT_EQ(channels[0].loopDepth, 1u);
+    tick(); // note-off while the instrument waits in its loop: the release runs at once
     EXPECT_EQ(voices[0].volume, 0);
+    EXPECT_EQ(channels[0].loopDepth, 0u); // out of the sustain loop
     EXPECT_EQ(channels[0].priority, 3);
     ticks(2);
     EXPECT_EQ(channels[0].priority, 0); // the release ended
@@ -275,6 +369,14 @@ TEST_F(Sequencer, PitchOffsetAndSlideAddToTheNoteStep)
     EXPECT_EQ(voices[0].phaseAdjust, 0xFFFFu + 0x110u);
     tick();
     EXPECT_EQ(voices[0].phaseAdjust, 0xFFFFu + 0x120u);
+    // The instrument's own frequency and slide add to both.
+    Music offset;
+    offset.label("main").pitch(0x100, 0x10).use(3).note(69, 10).end();
+    play(offset, {{3, "main"}});
+    tick();
+    EXPECT_EQ(voices[0].phaseAdjust, 0xFFFFu + 0x110u + 0x1100u);
+    tick();
+    EXPECT_EQ(voices[0].phaseAdjust, 0xFFFFu + 0x120u + 0x1200u);
 }
 
 TEST_F(Sequencer, MusicVolumeScalesThePans)
@@ -292,6 +394,12 @@ TEST_F(Sequencer, MusicVolumeScalesThePans)
     const Block c = tick();
     EXPECT_EQ(voices[0].panLeft, 126); // the sounding note follows at once
     EXPECT_EQ(left(c, 0), 6200);
+    // The volume outlives the song: the next one starts at it.
+    bs_attenMusic(64);
+    tick();
+    play(music, {{3, "main"}});
+    tick();
+    EXPECT_EQ(voices[0].panLeft, 63);
 }
 
 TEST_F(Sequencer, FullVolumeNoteOutputs6200)
@@ -359,10 +467,10 @@ TEST_F(Sequencer, SizedImagesAreReadOnlyInside)
 TEST_F(Sequencer, NotesWithoutInstrumentOrNoteAreSkipped)
 {
     Music music;
-    music.label("main").use(3).note(69, 1).use(0).note(128, 1).note(69, 1).end();
+    music.label("main").use(4).note(69, 1).use(0).note(128, 1).note(69, 1).end();
     play(music, {{3, "main"}});
     tick();
-    EXPECT_EQ(channels[0].noteMode, 0); // instrument 3 is beyond the pack's count
+    EXPECT_EQ(channels[0].noteMode, 0); // instrument 4 is beyond the pack's count
     tick();
     EXPECT_EQ(channels[0].noteMode, 0); // no note 128
     tick();

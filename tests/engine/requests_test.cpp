@@ -146,11 +146,17 @@ TEST_F(Requests, StopQueueHolds31DistinctPriorities)
     for (int p = 1; p <= 16; ++p)
         bs_playSFX(fx.data(), static_cast<int8_t>(p), 127, 127);
     tick();
-    for (int p = 1; p <= 32; ++p)
-        bs_stopSFX(static_cast<int8_t>(100 - p)); // fill with priorities nobody uses
-    bs_stopSFX(3); // dropped: the queue is full
+    // Repeating a pending stop takes no second slot.
+    for (int i = 0; i < 40; ++i)
+        bs_stopSFX(4);
+    for (int p = 1; p <= 29; ++p)
+        bs_stopSFX(static_cast<int8_t>(100 - p)); // priorities nobody uses
+    bs_stopSFX(3); // the 31st distinct stop
+    bs_stopSFX(2); // dropped: the queue is full
     tick();
-    EXPECT_EQ(__builtin_popcount(channelsAt(3)), 1);
+    EXPECT_EQ(channelsAt(4), 0u);
+    EXPECT_EQ(channelsAt(3), 0u);
+    EXPECT_EQ(__builtin_popcount(channelsAt(2)), 1);
 }
 
 } // namespace

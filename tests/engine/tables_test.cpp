@@ -86,6 +86,35 @@ TEST_F(Adoption, SizedPacksMustHoldTheirEntryTables)
     EXPECT_EQ(bs_initSized(samples.data(), samples.size(), nullptr, 0), -1);
 }
 
+TEST_F(Adoption, InitDropsPendingRequestsAndResetsTheMusicVolume)
+{
+    adopt({flatSample(100)}, {{0, Macro().singleshot().volume(127).wait(1000)}});
+    Image fx = effect({{0, holdMacro(1000)}});
+    Music music;
+    music.label("main").use(0).note(69, 1000).end();
+    Image song = music.build({{3, "main"}});
+    bs_attenMusic(10);
+    tick();
+    ASSERT_EQ(tracks[0].attenuation, 10);
+
+    // Requests posted before bs_init are forgotten: none of them is carried out.
+    bs_playSFX(fx.data(), 5, 127, 127);
+    bs_stopSFX(6);
+    bs_playMusic(song.data());
+    ASSERT_EQ(bs_init(samples.data(), instruments.data()), 0);
+    bs_playSFX(fx.data(), 6, 127, 127);
+    tick();
+    EXPECT_EQ(channelsAt(5), 0u);
+    EXPECT_EQ(channelsAt(6), 1u << 15); // not stopped by the forgotten stop
+    EXPECT_EQ(bs_checkMusic(), 0);
+    // The music volume is back at full and reaches every track at the first tick.
+    for (int i = 0; i < BS_CHANNELS; ++i)
+        EXPECT_EQ(tracks[i].attenuation, 127) << i;
+    bs_playMusic(song.data());
+    tick();
+    EXPECT_EQ(voices[0].panLeft, 126);
+}
+
 TEST_F(Adoption, InitStopsEverythingButKeepsPause)
 {
     adopt({flatSample(100)});
@@ -131,8 +160,10 @@ protected:
         const std::vector<uint8_t> hold = Macro().wait(100000);
         adopt({SampleDef{{1}, hz(48000), hz(1)},       // ratio exactly 1.0: the step is the note's frequency
                SampleDef{{1}, hz(48000), hz(440)},
-               SampleDef{{1}, hz(22050), hz(440)}},
-              {{0, hold}, {1, hold}, {2, hold}, {7, hold}});
+               SampleDef{{1}, hz(22050), hz(440)},
+               SampleDef{{1}, hz(48000), 0},           // no pitch to scale
+               SampleDef{std::vector<int8_t>(0x10000 + 10, 1)}},
+              {{0, hold}, {1, hold}, {2, hold}, {7, hold}, {3, hold}, {4, hold}});
     }
 };
 
@@ -166,6 +197,13 @@ TEST_F(Tables, ASampleBeyondThePackHasStepZero)
     const std::vector<uint32_t> steps = stepsOf(channels, 3);
     EXPECT_EQ(steps[69], 0u);
     EXPECT_EQ(voices[0].length, 0u);
+    EXPECT_EQ(stepsOf(channels, 4)[69], 0u); // content frequency 0
+}
+
+TEST_F(Tables, OnlyTheLow16BitsOfASampleLengthCount)
+{
+    stepsOf(channels, 5);
+    EXPECT_EQ(voices[0].length, 10u);
 }
 
 } // namespace
