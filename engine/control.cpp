@@ -97,8 +97,13 @@ BS_API void bs_stopSFX(int8_t priority)
     for (uint32_t i = stopQueueRead; i != stopQueueWrite; i = nextSlot(i))
         if (stopQueue[i] == priority)
             return;
-    if (nextSlot(stopQueueWrite) == stopQueueRead)
-        return; // full
+    if (nextSlot(stopQueueWrite) == stopQueueRead) {
+        // The queue is full, but a dropped stop would leave the effect reading
+        // an image its caller is about to free: keep it aside instead.
+        const uint8_t bit = static_cast<uint8_t>(priority);
+        stopOverflow[bit >> 5] |= 1u << (bit & 31);
+        return;
+    }
     stopQueue[stopQueueWrite] = priority;
     stopQueueWrite = nextSlot(stopQueueWrite);
 }

@@ -176,9 +176,9 @@ BS_API void bs_attenMusic(int8_t level);
 BS_API int32_t bs_checkMusic(void);
 BS_API void bs_playSFX(const uint8_t* effect, int8_t priority, int8_t left, int8_t right);
 /* Also drops queued, not yet started effects of this priority: once it
- * returns, the caller may free the images of the effects it stops.  Stops of
- * up to 31 different priorities wait for the next tick; a stop that finds
- * the queue full is dropped like any other request, and promises nothing. */
+ * returns, the caller may free the images of the effects it stops.  Unlike
+ * other requests a stop is never dropped: stops that find the 32-slot queue
+ * full are kept aside and carried out after the queued ones. */
 BS_API void bs_stopSFX(int8_t priority);
 BS_API void bs_pause(void);
 BS_API void bs_resume(void);

@@ -34,6 +34,7 @@ uint32_t effectQueueRead = 0;
 int8_t stopQueue[kQueueSlots];
 uint32_t stopQueueWrite = 0;
 uint32_t stopQueueRead = 0;
+uint32_t stopOverflow[8];
 
 Pack samplePack;
 Pack instrumentPack;
@@ -51,6 +52,8 @@ void reset()
     stopAllPending = 0;
     effectQueueWrite = effectQueueRead = 0;
     stopQueueWrite = stopQueueRead = 0;
+    for (uint32_t& bits : stopOverflow)
+        bits = 0;
     pendingMusic = Image{};
     musicAttenuation = 127;
     attenuationChanged = 1;

@@ -82,6 +82,9 @@ extern uint32_t effectQueueRead;
 extern int8_t stopQueue[kQueueSlots];
 extern uint32_t stopQueueWrite;
 extern uint32_t stopQueueRead;
+// Stops that found the queue full, one bit per priority (as uint8): carried out
+// after the queue, so a stop is never lost while its effect reads the image.
+extern uint32_t stopOverflow[8];
 
 extern Pack samplePack;
 extern Pack instrumentPack;

@@ -60,6 +60,11 @@ void applyEffectRequests()
         startEffect(effectQueue[effectQueueRead]);
     for (; stopQueueRead != stopQueueWrite; stopQueueRead = (stopQueueRead + 1) % kQueueSlots)
         stopEffect(stopQueue[stopQueueRead]);
+    for (int word = 0; word < 8; ++word) {
+        for (uint32_t bits = stopOverflow[word]; bits != 0; bits &= bits - 1)
+            stopEffect(static_cast<int8_t>(word * 32 + __builtin_ctz(bits)));
+        stopOverflow[word] = 0;
+    }
 }
 
 } // namespace

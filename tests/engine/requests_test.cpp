@@ -141,7 +141,7 @@ TEST_F(Requests, AStartAfterAStopStillStartsAndStops)
     EXPECT_EQ(channelsAt(5), 0u);
 }
 
-TEST_F(Requests, StopQueueHolds31DistinctPriorities)
+TEST_F(Requests, StopsBeyondTheQueueAreStillCarriedOut)
 {
     for (int p = 1; p <= 16; ++p)
         bs_playSFX(fx.data(), static_cast<int8_t>(p), 127, 127);
@@ -152,10 +152,16 @@ TEST_F(Requests, StopQueueHolds31DistinctPriorities)
     for (int p = 1; p <= 29; ++p)
         bs_stopSFX(static_cast<int8_t>(100 - p)); // priorities nobody uses
     bs_stopSFX(3); // the 31st distinct stop
-    bs_stopSFX(2); // dropped: the queue is full
+    bs_stopSFX(2); // the queue is full: kept aside, not dropped
+    bs_stopSFX(-7);
     tick();
     EXPECT_EQ(channelsAt(4), 0u);
     EXPECT_EQ(channelsAt(3), 0u);
+    EXPECT_EQ(channelsAt(2), 0u);
+    EXPECT_EQ(__builtin_popcount(channelsAt(1)), 1);
+    // Nothing of it is left for the next tick.
+    bs_playSFX(fx.data(), 2, 127, 127);
+    tick();
     EXPECT_EQ(__builtin_popcount(channelsAt(2)), 1);
 }
 
