@@ -1,5 +1,7 @@
-#include "tools/bsrender/package_check.h"
+#include "tools/common/package_check.h"
 
+#include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <set>
 
@@ -7,7 +9,7 @@
 #include "formats/opcodes.h"
 #include "formats/packages.h"
 
-namespace bsrender {
+namespace bs {
 
 namespace {
 
@@ -16,12 +18,14 @@ constexpr size_t kMaxWarnings = 8;
 struct Kind {
     const char* magic;
     const char* name;
+    const char* entry;    // what an entry stands for, in messages
+    const char* entries;
 };
 constexpr Kind kKinds[] = {
-    {BS_MAGIC_SAMPLES, "a sample pack"},
-    {BS_MAGIC_INSTRUMENTS, "an instrument pack"},
-    {BS_MAGIC_EFFECT, "a sound effect"},
-    {BS_MAGIC_MUSIC, "a music track"},
+    {BS_MAGIC_SAMPLES, "a sample pack", "sample", "samples"},
+    {BS_MAGIC_INSTRUMENTS, "an instrument pack", "instrument", "instruments"},
+    {BS_MAGIC_EFFECT, "a sound effect", "channel", "channels"},
+    {BS_MAGIC_MUSIC, "a music track", "track", "tracks"},
 };
 
 std::string hex(uint32_t value)
@@ -29,6 +33,23 @@ std::string hex(uint32_t value)
     char text[16];
     std::snprintf(text, sizeof text, "0x%X", value);
     return text;
+}
+
+// The first four bytes as text, with anything unprintable escaped.
+std::string shownMagic(const uint8_t* image)
+{
+    std::string out;
+    for (unsigned i = 0; i < BS_MAGIC_SIZE; ++i) {
+        const uint8_t c = image[i];
+        if (c >= 0x20 && c < 0x7F && c != '"' && c != '\\') {
+            out += static_cast<char>(c);
+        } else {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\x%02X", c);
+            out += escaped;
+        }
+    }
+    return out;
 }
 
 void warn(CheckResult& result, const std::string& text)
@@ -52,7 +73,7 @@ bool checkHeader(const uint8_t* image, uint32_t size, const Kind& kind, uint32_t
         if (std::memcmp(image, "RIFF", 4) == 0)
             what += ": it is a WAV file";
         if (what.find(": it is") == std::string::npos)
-            what += std::string(" (it does not begin with \"") + kind.magic + "\")";
+            what += ": it begins with \"" + shownMagic(image) + "\", not \"" + kind.magic + "\"";
         result.error = what;
         return false;
     }
@@ -63,9 +84,9 @@ bool checkHeader(const uint8_t* image, uint32_t size, const Kind& kind, uint32_t
     result.count = bs_readU32(image + BS_HEADER_COUNT_OFFSET);
     const uint64_t tableEnd = BS_HEADER_SIZE + uint64_t(result.count) * entrySize;
     if (tableEnd > size) {
-        result.error = "Entry table runs past the end of the file (" + std::to_string(result.count) +
-                       " entries need " + std::to_string(tableEnd) + " bytes, the file has " +
-                       std::to_string(size) + ")";
+        result.error = "Entry table runs past the end of the file (" + std::to_string(result.count) + " " +
+                       (result.count == 1 ? std::string(kind.entry) + " needs " : std::string(kind.entries) + " need ") +
+                       std::to_string(tableEnd) + " bytes, the file has " + std::to_string(size) + ")";
         return false;
     }
     return true;
@@ -303,4 +324,19 @@ CheckResult checkMusicTrack(const uint8_t* image, uint32_t size, uint32_t instru
     return result;
 }
 
-}  // namespace bsrender
+CheckResult checkPackage(PackageKind kind, const uint8_t* image, uint32_t size, const CheckContext& context)
+{
+    switch (kind) {
+    case PackageKind::Samples:
+        return checkSamplePack(image, size);
+    case PackageKind::Instruments:
+        return checkInstrumentPack(image, size, context.samples);
+    case PackageKind::Effect:
+        return checkSoundEffect(image, size, context.samples);
+    case PackageKind::Music:
+        break;
+    }
+    return checkMusicTrack(image, size, context.instrumentCount);
+}
+
+}  // namespace bs
