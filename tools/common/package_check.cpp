@@ -92,16 +92,19 @@ bool checkHeader(const uint8_t* image, uint32_t size, const Kind& kind, uint32_t
     return true;
 }
 
-struct MacroCodeFacts {
-    std::string problem;     // decoding stopped here
-    uint32_t loopEnd = 0;    // largest loop end of any "mode looping"
+// How a walk through code ended.
+struct CodeWalk {
+    enum Stop { Done, UnknownOpcode, CutInstruction, Visitor } stop = Done;
+    uint32_t position = 0;  // of the instruction it stopped at
 };
 
-// Walks macro code from `start` to `end` instruction by instruction.
-MacroCodeFacts readMacroCode(const uint8_t* image, uint32_t start, uint32_t end)
+// Walks code from `start` to `end` instruction by instruction, passing over wait runs, and calls
+// `visit(opcode, position)` for every instruction whose operands lie inside; a visit that
+// returns false stops the walk. `operandBytes` gives the operand size of each known opcode.
+template <size_t kOpcodes, typename Visit>
+CodeWalk walkCode(const uint8_t* image, uint32_t start, uint32_t end, const uint8_t (&operandBytes)[kOpcodes],
+                  Visit visit)
 {
-    static const uint8_t kOperandBytes[] = {0, 0, 4, 3, 8, 1, 0, 0};
-    MacroCodeFacts facts;
     uint32_t position = start;
     while (position < end) {
         const uint8_t op = image[position];
@@ -110,18 +113,37 @@ MacroCodeFacts readMacroCode(const uint8_t* image, uint32_t start, uint32_t end)
                 ++position;
             continue;
         }
-        if (op >= sizeof kOperandBytes) {
-            facts.problem = "unknown opcode " + hex(op) + " at file offset " + std::to_string(position);
-            return facts;
-        }
-        if (uint64_t(position) + 1 + kOperandBytes[op] > end) {
-            facts.problem = "its code ends inside an instruction at file offset " + std::to_string(position);
-            return facts;
-        }
+        if (op >= kOpcodes)
+            return {CodeWalk::UnknownOpcode, position};
+        if (uint64_t(position) + 1 + operandBytes[op] > end)
+            return {CodeWalk::CutInstruction, position};
+        if (!visit(op, position))
+            return {CodeWalk::Visitor, position};
+        position += 1 + operandBytes[op];
+    }
+    return {CodeWalk::Done, position};
+}
+
+struct MacroCodeFacts {
+    std::string problem;     // decoding stopped here
+    uint32_t loopEnd = 0;    // largest loop end of any "mode looping"
+};
+
+// Reads macro code from `start` to `end`.
+MacroCodeFacts readMacroCode(const uint8_t* image, uint32_t start, uint32_t end)
+{
+    static const uint8_t kOperandBytes[] = {0, 0, 4, 3, 8, 1, 0, 0};
+    MacroCodeFacts facts;
+    const CodeWalk walk = walkCode(image, start, end, kOperandBytes, [&](uint8_t op, uint32_t position) {
         if (op == MACRO_LOOPING)
             facts.loopEnd = std::max<uint32_t>(facts.loopEnd, bs_readU16(image + position + 3));
-        position += 1 + kOperandBytes[op];
-    }
+        return true;
+    });
+    if (walk.stop == CodeWalk::UnknownOpcode)
+        facts.problem = "unknown opcode " + hex(image[walk.position]) + " at file offset " +
+                        std::to_string(walk.position);
+    else if (walk.stop == CodeWalk::CutInstruction)
+        facts.problem = "its code ends inside an instruction at file offset " + std::to_string(walk.position);
     return facts;
 }
 
@@ -289,22 +311,7 @@ CheckResult checkMusicTrack(const uint8_t* image, uint32_t size, uint32_t instru
 
     // The code stream is the blocks back to back, so it reads instruction by instruction.
     std::set<uint32_t> missingInstruments;
-    uint32_t position = codeStart;
-    while (position < size) {
-        const uint8_t op = image[position];
-        if (op & BS_WAIT_FLAG) {
-            for (unsigned i = 0; i < BS_WAIT_MAX_BYTES && position < size && (image[position] & BS_WAIT_FLAG); ++i)
-                ++position;
-            continue;
-        }
-        if (op >= sizeof kOperandBytes) {
-            warn(result, "Unknown opcode " + hex(op) + " at file offset " + std::to_string(position));
-            break;
-        }
-        if (uint64_t(position) + 1 + kOperandBytes[op] > size) {
-            warn(result, "Code ends inside an instruction at file offset " + std::to_string(position));
-            break;
-        }
+    const CodeWalk walk = walkCode(image, codeStart, size, kOperandBytes, [&](uint8_t op, uint32_t position) {
         const uint8_t* operand = image + position + 1;
         if (op == MUSIC_USING && operand[0] >= instrumentCount)
             missingInstruments.insert(operand[0]);
@@ -313,11 +320,17 @@ CheckResult checkMusicTrack(const uint8_t* image, uint32_t size, uint32_t instru
             if (target < codeStart || target >= size) {
                 result.error = "The call at file offset " + std::to_string(position) +
                                " leads outside the code (to " + std::to_string(target) + ")";
-                return result;
+                return false;
             }
         }
-        position += 1 + kOperandBytes[op];
-    }
+        return true;
+    });
+    if (walk.stop == CodeWalk::Visitor)
+        return result;
+    if (walk.stop == CodeWalk::UnknownOpcode)
+        warn(result, "Unknown opcode " + hex(image[walk.position]) + " at file offset " + std::to_string(walk.position));
+    else if (walk.stop == CodeWalk::CutInstruction)
+        warn(result, "Code ends inside an instruction at file offset " + std::to_string(walk.position));
     for (uint32_t instrument : missingInstruments)
         warn(result, "Uses instrument " + std::to_string(instrument) + ", but the instrument pack has only " +
                          std::to_string(instrumentCount) + " (were both built from the same instruments file?)");
