@@ -238,3 +238,28 @@ TEST(MusicTrackCheck, WarnsAboutTracksThatNeverPlay)
     EXPECT_TRUE(hasWarning(checkMusicTrack(many.data(), uint32_t(many.size()), 1),
                            "Has 17 tracks; the engine plays the first 16 and drops the rest"));
 }
+
+TEST(InstrumentPackCheck, ReadsCodeSharedByManyEntriesOnce)
+{
+    // 200000 instruments on one long piece of code: reading it once per entry, or looking
+    // through the whole table for each entry's end, would take hours.
+    const uint32_t count = 200000;
+    Bytes code(100000, 0x81);  // waits
+    code.push_back(MACRO_END);
+    Bytes pack = instrumentPack({{0, code}});
+    bs_writeU32(pack.data() + 4, count);
+    Bytes entries;
+    for (uint32_t i = 0; i < count; ++i) {
+        putU32(entries, 0);
+        putU32(entries, BS_HEADER_SIZE + count * BS_INSTRUMENT_ENTRY_SIZE);
+        putU32(entries, 0);
+    }
+    pack.erase(pack.begin() + BS_HEADER_SIZE, pack.begin() + BS_HEADER_SIZE + BS_INSTRUMENT_ENTRY_SIZE);
+    pack.insert(pack.begin() + BS_HEADER_SIZE, entries.begin(), entries.end());
+    const Bytes smp = twoSamples();
+    const CheckResult r = checkInstrumentPack(pack.data(), uint32_t(pack.size()), tableOf(smp));
+    ASSERT_TRUE(r.ok()) << r.error;
+    EXPECT_EQ(r.count, count);
+    ASSERT_EQ(r.warnings.size(), 1u);
+    EXPECT_EQ(r.warnings[0], "Holds 200000 instruments; music can choose only the first 256");
+}

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 #include <set>
+#include <vector>
 
 #include "engine/engine.h"
 #include "formats/opcodes.h"
@@ -125,7 +126,7 @@ CodeWalk walkCode(const uint8_t* image, uint32_t start, uint32_t end, const uint
 }
 
 struct MacroCodeFacts {
-    std::string problem;     // decoding stopped here
+    CodeWalk walk;           // where and how reading stopped
     uint32_t loopEnd = 0;    // largest loop end of any "mode looping"
 };
 
@@ -134,54 +135,79 @@ MacroCodeFacts readMacroCode(const uint8_t* image, uint32_t start, uint32_t end)
 {
     static const uint8_t kOperandBytes[] = {0, 0, 4, 3, 8, 1, 0, 0};
     MacroCodeFacts facts;
-    const CodeWalk walk = walkCode(image, start, end, kOperandBytes, [&](uint8_t op, uint32_t position) {
+    facts.walk = walkCode(image, start, end, kOperandBytes, [&](uint8_t op, uint32_t position) {
         if (op == MACRO_LOOPING)
             facts.loopEnd = std::max<uint32_t>(facts.loopEnd, bs_readU16(image + position + 3));
         return true;
     });
-    if (walk.stop == CodeWalk::UnknownOpcode)
-        facts.problem = "unknown opcode " + hex(image[walk.position]) + " at file offset " +
-                        std::to_string(walk.position);
-    else if (walk.stop == CodeWalk::CutInstruction)
-        facts.problem = "its code ends inside an instruction at file offset " + std::to_string(walk.position);
     return facts;
 }
 
-// The common checks of an instrument or an effect channel: code inside the file, sample known,
-// loop inside the sample.
-void checkMacro(const uint8_t* image, uint32_t size, uint32_t codeStart, uint32_t codeOffset,
-                uint32_t codeEnd, uint32_t sampleIndex, const SampleTable& samples,
-                const std::string& name, CheckResult& result)
-{
-    if (codeOffset < codeStart || codeOffset > size) {
-        result.error = name + "'s code offset " + std::to_string(codeOffset) +
-                       " lies outside the code area (" + std::to_string(codeStart) + " to " +
-                       std::to_string(size) + ")";
-        return;
-    }
-    if (sampleIndex >= samples.count) {
-        warn(result, name + " uses sample " + std::to_string(sampleIndex) + ", but the sample pack has only " +
-                         std::to_string(samples.count) + ": it plays silence");
-    }
-    const MacroCodeFacts facts = readMacroCode(image, codeOffset, std::max(codeOffset, codeEnd));
-    if (!facts.problem.empty())
-        warn(result, name + ": " + facts.problem);
-    if (sampleIndex < samples.count && facts.loopEnd > samples.length(sampleIndex))
-        warn(result, name + " loops up to offset " + std::to_string(facts.loopEnd) + ", beyond the end of its sample (" +
-                         std::to_string(samples.length(sampleIndex)) + " samples)");
-}
+// Where an instrument's or effect channel's fields lie in its entry.
+struct MacroTable {
+    uint32_t entrySize;
+    uint32_t sampleField;
+    uint32_t codeField;
+    const char* entryName;   // "Instrument", "Channel"
+    bool hasNoteOff;         // instruments: a note-off point, counted from the first code byte
+};
 
-// Code of entry `index` runs to the next larger code offset or the end of the file.
-uint32_t codeEndOf(const uint8_t* table, uint32_t count, uint32_t entrySize, uint32_t offsetField,
-                   uint32_t codeOffset, uint32_t size)
+// The checks of every instrument or effect channel: code inside the code area, sample known,
+// code readable, loop inside the sample, note-off point inside the file. An entry's code runs to the next larger code offset of
+// the table or to the end of the file. Each piece of code is read once however many entries
+// share it, so the time stays in proportion to the file's size.
+void checkMacroTable(const uint8_t* image, uint32_t size, const MacroTable& layout, const SampleTable& samples,
+                     CheckResult& result)
 {
-    uint32_t end = size;
-    for (uint32_t j = 0; j < count; ++j) {
-        const uint32_t other = bs_readU32(table + j * entrySize + offsetField);
-        if (other > codeOffset && other < end)
-            end = other;
+    const uint8_t* table = image + BS_HEADER_SIZE;
+    const uint32_t codeStart = BS_HEADER_SIZE + result.count * layout.entrySize;
+    auto codeOffsetOf = [&](uint32_t i) { return bs_readU32(table + i * layout.entrySize + layout.codeField); };
+    std::vector<uint32_t> starts(result.count);
+    for (uint32_t i = 0; i < result.count; ++i)
+        starts[i] = codeOffsetOf(i);
+    std::sort(starts.begin(), starts.end());
+    starts.erase(std::unique(starts.begin(), starts.end()), starts.end());
+    std::vector<MacroCodeFacts> facts(starts.size());
+    std::vector<bool> read(starts.size(), false);
+
+    for (uint32_t i = 0; i < result.count; ++i) {
+        const uint32_t codeOffset = codeOffsetOf(i);
+        const uint32_t sampleIndex = bs_readU32(table + i * layout.entrySize + layout.sampleField);
+        auto name = [&] { return layout.entryName + std::string(" ") + std::to_string(i); };
+        if (codeOffset < codeStart || codeOffset > size) {
+            result.error = name() + "'s code offset " + std::to_string(codeOffset) +
+                           " lies outside the code area (" + std::to_string(codeStart) + " to " +
+                           std::to_string(size) + ")";
+            return;
+        }
+        if (sampleIndex >= samples.count)
+            warn(result, name() + " uses sample " + std::to_string(sampleIndex) + ", but the sample pack has only " +
+                             std::to_string(samples.count) + ": it plays silence");
+        const size_t k = size_t(std::lower_bound(starts.begin(), starts.end(), codeOffset) - starts.begin());
+        if (!read[k]) {
+            const uint32_t codeEnd = k + 1 < starts.size() ? std::min(starts[k + 1], size) : size;
+            facts[k] = readMacroCode(image, codeOffset, codeEnd);
+            read[k] = true;
+        }
+        const CodeWalk& walk = facts[k].walk;
+        if (walk.stop == CodeWalk::UnknownOpcode)
+            warn(result, name() + ": unknown opcode " + hex(image[walk.position]) + " at file offset " +
+                             std::to_string(walk.position));
+        else if (walk.stop == CodeWalk::CutInstruction)
+            warn(result, name() + ": its code ends inside an instruction at file offset " +
+                             std::to_string(walk.position));
+        if (sampleIndex < samples.count && facts[k].loopEnd > samples.length(sampleIndex))
+            warn(result, name() + " loops up to offset " + std::to_string(facts[k].loopEnd) +
+                             ", beyond the end of its sample (" + std::to_string(samples.length(sampleIndex)) +
+                             " samples)");
+        const uint32_t noteOff =
+            layout.hasNoteOff ? bs_readU32(table + i * layout.entrySize + BS_INSTRUMENT_ENTRY_NOTE_OFF) : 0;
+        if (uint64_t(codeOffset) + noteOff > size) {
+            result.error = name() + "'s note-off point (" + std::to_string(noteOff) +
+                           " bytes into its code) lies past the end of the file";
+            return;
+        }
     }
-    return end;
 }
 
 }  // namespace
@@ -237,20 +263,10 @@ CheckResult checkInstrumentPack(const uint8_t* image, uint32_t size, const Sampl
     CheckResult result;
     if (!checkHeader(image, size, kKinds[1], BS_INSTRUMENT_ENTRY_SIZE, result))
         return result;
-    const uint32_t codeStart = BS_HEADER_SIZE + result.count * BS_INSTRUMENT_ENTRY_SIZE;
-    const uint8_t* table = image + BS_HEADER_SIZE;
-    for (uint32_t i = 0; i < result.count && result.ok(); ++i) {
-        const uint8_t* entry = table + i * BS_INSTRUMENT_ENTRY_SIZE;
-        const uint32_t codeOffset = bs_readU32(entry + BS_INSTRUMENT_ENTRY_CODE_OFFSET);
-        const uint32_t noteOff = bs_readU32(entry + BS_INSTRUMENT_ENTRY_NOTE_OFF);
-        const std::string name = "Instrument " + std::to_string(i);
-        const uint32_t codeEnd = codeEndOf(table, result.count, BS_INSTRUMENT_ENTRY_SIZE,
-                                           BS_INSTRUMENT_ENTRY_CODE_OFFSET, codeOffset, size);
-        checkMacro(image, size, codeStart, codeOffset, codeEnd,
-                   bs_readU32(entry + BS_INSTRUMENT_ENTRY_SAMPLE_INDEX), samples, name, result);
-        if (result.ok() && uint64_t(codeOffset) + noteOff > size)
-            result.error = name + "'s note-off point (" + std::to_string(noteOff) + " bytes into its code) lies past the end of the file";
-    }
+    checkMacroTable(image, size,
+                    {BS_INSTRUMENT_ENTRY_SIZE, BS_INSTRUMENT_ENTRY_SAMPLE_INDEX, BS_INSTRUMENT_ENTRY_CODE_OFFSET,
+                     "Instrument", true},
+                    samples, result);
     if (result.ok() && result.count > 256)
         warn(result, "Holds " + std::to_string(result.count) + " instruments; music can choose only the first 256");
     return result;
@@ -265,17 +281,9 @@ CheckResult checkSoundEffect(const uint8_t* image, uint32_t size, const SampleTa
         result.error = "Has no channels (the engine ignores such an effect)";
         return result;
     }
-    const uint32_t codeStart = BS_HEADER_SIZE + result.count * BS_EFFECT_ENTRY_SIZE;
-    const uint8_t* table = image + BS_HEADER_SIZE;
-    for (uint32_t c = 0; c < result.count && result.ok(); ++c) {
-        const uint8_t* entry = table + c * BS_EFFECT_ENTRY_SIZE;
-        const uint32_t codeOffset = bs_readU32(entry + BS_EFFECT_ENTRY_CODE_OFFSET);
-        const uint32_t codeEnd = codeEndOf(table, result.count, BS_EFFECT_ENTRY_SIZE,
-                                           BS_EFFECT_ENTRY_CODE_OFFSET, codeOffset, size);
-        checkMacro(image, size, codeStart, codeOffset, codeEnd,
-                   bs_readU32(entry + BS_EFFECT_ENTRY_SAMPLE_INDEX), samples,
-                   "Channel " + std::to_string(c), result);
-    }
+    checkMacroTable(image, size,
+                    {BS_EFFECT_ENTRY_SIZE, BS_EFFECT_ENTRY_SAMPLE_INDEX, BS_EFFECT_ENTRY_CODE_OFFSET, "Channel", false},
+                    samples, result);
     if (result.ok() && result.count > BS_CHANNELS)
         warn(result, "Uses " + std::to_string(result.count) + " channels; the engine has " +
                          std::to_string(BS_CHANNELS) + ", so the extra ones never play");
