@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "formats/packages.h"
+#include "formats/wav.h"
 #include "host/host.h"
 #include "host/host_state.h"
 
@@ -11,25 +11,18 @@ using namespace halvex;
 
 namespace {
 
-constexpr uint32_t kHeaderBytes = 44;
+constexpr uint32_t kHeaderBytes = BS_WAV_HEADER_SIZE;
+
+// The log holds exactly what the device is given, so the WAV header's format
+// must be the device's.
+static_assert(kOutputFormat.frameRate == BS_WAV_SAMPLE_RATE);
+static_assert(kOutputFormat.channels == BS_WAV_CHANNELS);
+static_assert(kOutputFormat.bitsPerSample == BS_WAV_BITS_PER_SAMPLE);
 
 void writeHeader(std::FILE* file, uint32_t logBytes)
 {
-    uint8_t header[kHeaderBytes] = {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E',
-                                    'f', 'm', 't', ' ', 0, 0, 0, 0, 0, 0, 0, 0,
-                                    0,   0,   0,   0,   0, 0, 0, 0, 0, 0, 0, 0,
-                                    'd', 'a', 't', 'a', 0, 0, 0, 0};
-    const OutputFormat& format = kOutputFormat;
-    uint16_t blockAlign = static_cast<uint16_t>(format.channels * format.bitsPerSample / 8);
-    bs_writeU32(header + 4, logBytes - 8);
-    bs_writeU32(header + 16, 16);
-    bs_writeU16(header + 20, 1); // PCM
-    bs_writeU16(header + 22, format.channels);
-    bs_writeU32(header + 24, format.frameRate);
-    bs_writeU32(header + 28, format.frameRate * blockAlign);
-    bs_writeU16(header + 32, blockAlign);
-    bs_writeU16(header + 34, format.bitsPerSample);
-    bs_writeU32(header + 40, logBytes - kHeaderBytes);
+    uint8_t header[kHeaderBytes];
+    bs_makeWavHeader(logBytes - kHeaderBytes, header);
     std::fwrite(header, 1, kHeaderBytes, file);
 }
 

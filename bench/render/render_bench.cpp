@@ -8,8 +8,8 @@
 #include <string>
 
 #include "engine/engine.h"
-#include "tools/bsrender/package_file.h"
 #include "tools/bsrender/renderer.h"
+#include "tools/common/package_file.h"
 
 using namespace bsrender;
 
@@ -21,10 +21,10 @@ std::string demoDir()
     return dir ? dir : BS_DEMO_DIR;
 }
 
-bool load(const std::string& name, PackageImage* image, benchmark::State& state)
+bool load(const std::string& name, bs::PackageImage* image, benchmark::State& state)
 {
     std::string error;
-    if (loadPackage(demoDir() + "/" + name, image, &error))
+    if (bs::loadPackage(demoDir() + "/" + name, image, &error))
         return true;
     state.SkipWithError((error + " (build the demo target first)").c_str());
     return false;
@@ -34,7 +34,7 @@ bool load(const std::string& name, PackageImage* image, benchmark::State& state)
 // be optimised away).
 void renderJob(benchmark::State& state, const char* music, const char* effect)
 {
-    PackageImage samples, instruments, song, sfx;
+    bs::PackageImage samples, instruments, song, sfx;
     if (!load("demo.smp", &samples, state) || !load("demo.ins", &instruments, state))
         return;
     RenderJob job;

@@ -69,14 +69,17 @@ protected:
             fs::remove_all(dir);
     }
 
-    // Runs `program` with `args` in the scratch folder.
-    ToolRun run(const std::string& program, const std::vector<std::string>& args) const
+    // Runs `program` with `args` in the scratch folder, reading nothing (standard input is
+    // /dev/null). `prefix` goes before the program on the shell's command line: variables of the
+    // environment, or a program that runs it such as "timeout".
+    ToolRun run(const std::string& program, const std::vector<std::string>& args,
+                const std::string& prefix = "") const
     {
         std::string command = "cd ";
-        command.append(quote(dir.string())).append(" && ").append(quote(program));
+        command.append(quote(dir.string())).append(" && ").append(prefix).append(" ").append(quote(program));
         for (const std::string& a : args)
             command.append(" ").append(quote(a));
-        command.append(" >").append(quote((dir / ".stdout").string()));
+        command.append(" </dev/null >").append(quote((dir / ".stdout").string()));
         command.append(" 2>").append(quote((dir / ".stderr").string()));
         ToolRun r;
         const int raw = std::system(command.c_str());

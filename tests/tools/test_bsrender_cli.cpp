@@ -95,7 +95,7 @@ TEST_F(BsrenderCli, NamesTheFileAndWhatIsWrongWithIt)
         {{"t.ins", "t.smp", "-m", "song.mus", "-o", "o.wav"}, "ERROR- Not a sample pack: it is an instrument pack : t.ins\n"},
         {{"t.smp", "t.ins", "-m", "blip.sfx", "-o", "o.wav"}, "ERROR- Not a music track: it is a sound effect : blip.sfx\n"},
         {{"t.smp", "t.ins", "-m", "short.mus", "-o", "o.wav"},
-         "ERROR- Entry table runs past the end of the file (2 entries need 18 bytes, the file has 9) : short.mus\n"},
+         "ERROR- Entry table runs past the end of the file (2 tracks need 18 bytes, the file has 9) : short.mus\n"},
         {{"t.smp", "t.ins", "-e", "song.mus", "-o", "o.wav"}, "ERROR- Not a sound effect: it is a music track : song.mus\n"},
         {{"t.smp", "t.ins", "-e", ".", "-o", "o.wav"}, "ERROR- Can't read file : . (Is a directory)\n"},
         {{"t.smp", "t.ins", "-e", "blip.sfx", "-o", "no/such/dir/o.wav"},

@@ -1,10 +1,10 @@
-// What bsrender says about broken or mismatched packages before the engine sees them.
+// What the tools say about broken or mismatched packages before the engine sees them.
 #include <gtest/gtest.h>
 
 #include "package_builder.h"
-#include "tools/bsrender/package_check.h"
+#include "tools/common/package_check.h"
 
-using namespace bsrender;
+using namespace bs;
 using namespace testing_packages;
 
 namespace {
@@ -58,7 +58,9 @@ TEST(SamplePackCheck, NamesTheKindOfFileItGotInstead)
     const Bytes wav = {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E'};
     EXPECT_EQ(samples(wav).error, "Not a sample pack: it is a WAV file");
     const Bytes text = {'h', 'e', 'l', 'l', 'o', '\n', 0, 0};
-    EXPECT_EQ(samples(text).error, "Not a sample pack (it does not begin with \"BSMP\")");
+    EXPECT_EQ(samples(text).error, "Not a sample pack: it begins with \"hell\", not \"BSMP\"");
+    const Bytes binary = {0x00, '"', '\\', 0xFF, 0, 0, 0, 0};
+    EXPECT_EQ(samples(binary).error, "Not a sample pack: it begins with \"\\x00\\x22\\x5C\\xFF\", not \"BSMP\"");
     const Bytes shortPack = {'B', 'S', 'M', 'P', 1};
     EXPECT_EQ(samples(shortPack).error, "Too short to be a sample pack (5 bytes)");
     const Bytes tiny = {'B'};
@@ -69,7 +71,10 @@ TEST(SamplePackCheck, RefusesTablesAndSamplesOutsideTheFile)
 {
     Bytes pack = twoSamples();
     pack.resize(30);
-    EXPECT_EQ(samples(pack).error, "Entry table runs past the end of the file (2 entries need 40 bytes, the file has 30)");
+    EXPECT_EQ(samples(pack).error, "Entry table runs past the end of the file (2 samples need 40 bytes, the file has 30)");
+    const Bytes oneTrack = {'B', 'M', 'U', 'S', 1, 0, 0, 0, 10};
+    EXPECT_EQ(checkMusicTrack(oneTrack.data(), uint32_t(oneTrack.size()), 1).error,
+              "Entry table runs past the end of the file (1 track needs 13 bytes, the file has 9)");
 
     pack = twoSamples();
     bs_writeU32(pack.data() + 4, 0xFFFFFFFFu);  // a count whose table size overflows 32 bits
@@ -232,4 +237,29 @@ TEST(MusicTrackCheck, WarnsAboutTracksThatNeverPlay)
     const Bytes many = musicTrack(std::vector<Track>(17, Track{5, {MUSIC_PRIORITY, 0}}));
     EXPECT_TRUE(hasWarning(checkMusicTrack(many.data(), uint32_t(many.size()), 1),
                            "Has 17 tracks; the engine plays the first 16 and drops the rest"));
+}
+
+TEST(InstrumentPackCheck, ReadsCodeSharedByManyEntriesOnce)
+{
+    // 200000 instruments on one long piece of code: reading it once per entry, or looking
+    // through the whole table for each entry's end, would take hours.
+    const uint32_t count = 200000;
+    Bytes code(100000, 0x81);  // waits
+    code.push_back(MACRO_END);
+    Bytes pack = instrumentPack({{0, code}});
+    bs_writeU32(pack.data() + 4, count);
+    Bytes entries;
+    for (uint32_t i = 0; i < count; ++i) {
+        putU32(entries, 0);
+        putU32(entries, BS_HEADER_SIZE + count * BS_INSTRUMENT_ENTRY_SIZE);
+        putU32(entries, 0);
+    }
+    pack.erase(pack.begin() + BS_HEADER_SIZE, pack.begin() + BS_HEADER_SIZE + BS_INSTRUMENT_ENTRY_SIZE);
+    pack.insert(pack.begin() + BS_HEADER_SIZE, entries.begin(), entries.end());
+    const Bytes smp = twoSamples();
+    const CheckResult r = checkInstrumentPack(pack.data(), uint32_t(pack.size()), tableOf(smp));
+    ASSERT_TRUE(r.ok()) << r.error;
+    EXPECT_EQ(r.count, count);
+    ASSERT_EQ(r.warnings.size(), 1u);
+    EXPECT_EQ(r.warnings[0], "Holds 200000 instruments; music can choose only the first 256");
 }

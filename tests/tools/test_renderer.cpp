@@ -12,12 +12,9 @@ using namespace testing_packages;
 
 namespace {
 
-PackageImage image(Bytes bytes)
+bs::PackageImage image(const Bytes& bytes)
 {
-    PackageImage p;
-    p.path = "test";
-    p.bytes = std::move(bytes);
-    return p;
+    return bs::PackageImage("test", bytes.data(), bytes.size());
 }
 
 struct Rendered {
@@ -65,9 +62,9 @@ protected:
     // One sample: a 300-byte ramp at 48000 Hz with content 440 Hz, so that a.5 (note 69)
     // plays it at the step 0xFFFF, one unit below one sample a frame (both engine tables
     // truncate).
-    PackageImage samples = image(samplePack({{ramp(300)}}));
-    PackageImage instruments = image(instrumentPack({{0, heldInstrument(), kHeldNoteOff}}));
-    PackageImage effect = image(soundEffect({{0, oneShotEffect(30)}}));
+    bs::PackageImage samples = image(samplePack({{ramp(300)}}));
+    bs::PackageImage instruments = image(instrumentPack({{0, heldInstrument(), kHeldNoteOff}}));
+    bs::PackageImage effect = image(soundEffect({{0, oneShotEffect(30)}}));
 };
 
 }  // namespace
@@ -110,7 +107,7 @@ TEST_F(RendererTest, EffectsStartAtTheTickOfTheirTime)
 TEST_F(RendererTest, AMusicNotePlaysAtTheNotesStepThroughTheTracksLevels)
 {
     // using 0, a.5 for 24 ticks, note-off (rest), then "end".
-    const PackageImage music = image(musicTrack({{10, {MUSIC_USING, 0, MUSIC_NOTE, 69, 0x98, MUSIC_NOTE_OFF,
+    const bs::PackageImage music = image(musicTrack({{10, {MUSIC_USING, 0, MUSIC_NOTE, 69, 0x98, MUSIC_NOTE_OFF,
                                                        MUSIC_PRIORITY, 0}}}));
     RenderJob job;
     job.samples = &samples;
@@ -136,7 +133,7 @@ TEST_F(RendererTest, AMusicNotePlaysAtTheNotesStepThroughTheTracksLevels)
 
 TEST_F(RendererTest, MusicAttenuationScalesTheTrackLevels)
 {
-    const PackageImage music = image(musicTrack({{10, {MUSIC_USING, 0, MUSIC_NOTE, 69, 0x98, MUSIC_PRIORITY, 0}}}));
+    const bs::PackageImage music = image(musicTrack({{10, {MUSIC_USING, 0, MUSIC_NOTE, 69, 0x98, MUSIC_PRIORITY, 0}}}));
     RenderJob job;
     job.samples = &samples;
     job.instruments = &instruments;
@@ -151,7 +148,7 @@ TEST_F(RendererTest, MusicAttenuationScalesTheTrackLevels)
 TEST_F(RendererTest, MusicThatNeverEndsStopsAtTheLimit)
 {
     // using 0, then for ever: a.5 for 100 ticks.
-    const PackageImage music = image(musicTrack({{10, {MUSIC_USING, 0, MUSIC_LOOP, 0xFF, MUSIC_NOTE, 69, 0xE4,
+    const bs::PackageImage music = image(musicTrack({{10, {MUSIC_USING, 0, MUSIC_LOOP, 0xFF, MUSIC_NOTE, 69, 0xE4,
                                                        MUSIC_ENDLOOP}}}));
     RenderJob job;
     job.samples = &samples;
@@ -169,7 +166,7 @@ TEST_F(RendererTest, MusicThatNeverEndsStopsAtTheLimit)
 
 TEST_F(RendererTest, WaitsForEveryEffectEvenWhenTheMusicEndsFirst)
 {
-    const PackageImage music = image(musicTrack({{10, {MUSIC_USING, 0, MUSIC_NOTE, 69, 0x84, MUSIC_PRIORITY, 0}}}));
+    const bs::PackageImage music = image(musicTrack({{10, {MUSIC_USING, 0, MUSIC_NOTE, 69, 0x84, MUSIC_PRIORITY, 0}}}));
     RenderJob job;
     job.samples = &samples;
     job.instruments = &instruments;
@@ -184,11 +181,11 @@ TEST_F(RendererTest, TheSameJobGivesTheSameBlocksEveryTime)
 {
     // The first render leaves the track on instrument 1 and its channel with a pitch offset;
     // a music track that names no instrument must still play the same afterwards.
-    const PackageImage twoInstruments = image(instrumentPack({{0, heldInstrument(), kHeldNoteOff},
+    const bs::PackageImage twoInstruments = image(instrumentPack({{0, heldInstrument(), kHeldNoteOff},
                                                               {0, oneShotEffect(5)}}));
-    const PackageImage first = image(musicTrack({{10, {MUSIC_USING, 1, MUSIC_PITCH, 0, 1, 0, 0, 0, 0, 0, 0,
+    const bs::PackageImage first = image(musicTrack({{10, {MUSIC_USING, 1, MUSIC_PITCH, 0, 1, 0, 0, 0, 0, 0, 0,
                                                        MUSIC_NOTE, 60, 0x84, MUSIC_PRIORITY, 0}}}));
-    const PackageImage second = image(musicTrack({{10, {MUSIC_NOTE, 69, 0x90, MUSIC_PRIORITY, 0}}}));
+    const bs::PackageImage second = image(musicTrack({{10, {MUSIC_NOTE, 69, 0x90, MUSIC_PRIORITY, 0}}}));
     RenderJob job;
     job.samples = &samples;
     job.instruments = &twoInstruments;
@@ -216,7 +213,7 @@ TEST_F(RendererTest, StopsWhenTheSinkRefusesABlock)
 
 TEST_F(RendererTest, ReportsPacksTheEngineRefuses)
 {
-    const PackageImage notSamples = image(instrumentPack({}));
+    const bs::PackageImage notSamples = image(instrumentPack({}));
     RenderJob job;
     job.samples = &notSamples;
     job.instruments = &instruments;

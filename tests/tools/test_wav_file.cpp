@@ -13,6 +13,8 @@
 #include "formats/packages.h"
 #include "tools/common/wav_file.h"
 
+extern "C" void bs_test_makeWavHeaderInC(uint32_t dataBytes, uint8_t* header);
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -45,14 +47,18 @@ protected:
 
 TEST(WavHeader, IsTheCanonical44ByteHeader)
 {
-    uint8_t header[bs::kWavHeaderSize];
-    bs::makeWavHeader(192000, header);
+    uint8_t header[BS_WAV_HEADER_SIZE];
+    bs_makeWavHeader(192000, header);
     const uint8_t expected[44] = {'R', 'I', 'F', 'F', 0x24, 0xEE, 0x02, 0x00, 'W', 'A', 'V', 'E',
                                   'f', 'm', 't', ' ', 16, 0, 0, 0, 1, 0, 2, 0,
                                   0x80, 0xBB, 0, 0, 0x00, 0xEE, 0x02, 0x00, 4, 0, 16, 0,
                                   'd', 'a', 't', 'a', 0x00, 0xEE, 0x02, 0x00};
     EXPECT_EQ(0, std::memcmp(header, expected, 44));
-    bs::makeWavHeader(0, header);
+    // The same from C, which the header is written for too.
+    uint8_t fromC[BS_WAV_HEADER_SIZE];
+    bs_test_makeWavHeaderInC(192000, fromC);
+    EXPECT_EQ(0, std::memcmp(fromC, expected, 44));
+    bs_makeWavHeader(0, header);
     EXPECT_EQ(header[4], 36);
     EXPECT_EQ(header[40], 0);
 }

@@ -3,20 +3,20 @@
 #include <chrono>
 #include <csignal>
 #include <cstdio>
-#include <map>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "host/host.h"
-#include "package_file.h"
 #include "terminal.h"
+#include "tools/common/package_file.h"
+#include "tools/common/priority_header.h"
 
 namespace bsplay {
 
 namespace {
 
-constexpr int kDefaultPriority = 64;
+constexpr int8_t kDefaultPriority = 64;
 // After the last block that matters is rendered, the device still has the
 // ring and its own lead to play: about 40 ms, with room to spare.
 constexpr auto kDrainTime = std::chrono::milliseconds(150);
@@ -29,8 +29,8 @@ void onSignal(int)
 }
 
 struct Effect {
-    Package package;
-    int priority = kDefaultPriority;
+    bs::PackageImage package;
+    int8_t priority = kDefaultPriority;
 };
 
 struct Snapshot {
@@ -77,32 +77,26 @@ void fail(const std::string& message)
     std::fprintf(stderr, "bsplay: %s\n", message.c_str());
 }
 
-bool loadEffects(const Options& options, std::vector<Effect>* effects)
+bool loadEffects(const Options& options, bs::PackageLoader& packages,
+                 std::vector<Effect>* effects)
 {
-    std::map<std::string, int> priorities;
+    bs::PriorityTable priorities;
     std::string error;
     if (!options.priorityHeader.empty() &&
-        !loadPriorities(options.priorityHeader, &priorities, &error)) {
+        !bs::loadPriorityHeader(options.priorityHeader, &priorities, &error)) {
         fail(error);
         return false;
     }
     for (const EffectOption& option : options.effects) {
         Effect effect;
-        if (!loadPackage(option.path, PackageKind::Effect, &effect.package, &error)) {
-            fail(error);
+        if (!packages.load(option.path, bs::PackageKind::Effect, &effect.package))
             return false;
-        }
         if (option.priority != 0) {
-            effect.priority = option.priority;
-        } else if (!options.priorityHeader.empty()) {
-            auto found = priorities.find(effectLabel(option.path));
-            if (found == priorities.end() || found->second == 0 || found->second < -128 ||
-                found->second > 127) {
-                fail(options.priorityHeader + " gives no usable priority for BPRI_" +
-                     effectLabel(option.path));
-                return false;
-            }
-            effect.priority = found->second;
+            effect.priority = static_cast<int8_t>(option.priority);
+        } else if (!options.priorityHeader.empty() &&
+                   !bs::effectPriority(priorities, option.path, &effect.priority, &error)) {
+            fail(error + " (give one as FILE@PRIORITY) : " + options.priorityHeader);
+            return false;
         }
         effects->push_back(std::move(effect));
     }
@@ -125,7 +119,7 @@ int startStatus(HXRESULT result)
 
 class Session {
 public:
-    Session(const Options& options, const Package* music, std::vector<Effect>& effects)
+    Session(const Options& options, const bs::PackageImage* music, std::vector<Effect>& effects)
         : options_(options), music_(music), effects_(effects)
     {
     }
@@ -139,7 +133,7 @@ private:
     void showStatus(const Snapshot& now);
 
     const Options& options_;
-    const Package* music_;
+    const bs::PackageImage* music_;
     std::vector<Effect>& effects_;
     bool waitForMusic_ = false;
     uint32_t musicRequestedAt_ = 0;
@@ -165,12 +159,12 @@ void Session::handleKey(int key, Terminal&)
         size_t index = static_cast<size_t>(key - '1');
         if (index < effects_.size()) {
             const Effect& effect = effects_[index];
-            hx_playSFXSized(effect.package.data(), effect.package.size(),
-                            static_cast<int8_t>(effect.priority), 127, 127);
+            hx_playSFXSized(effect.package.data(), effect.package.size(), effect.priority,
+                            127, 127);
         }
     } else if (key == '0') {
         for (const Effect& effect : effects_)
-            hx_stopSFX(static_cast<int8_t>(effect.priority));
+            hx_stopSFX(effect.priority);
     } else if (key == 'p' || key == ' ') {
         paused_ = !paused_;
         if (paused_)
@@ -259,8 +253,8 @@ int Session::run()
         if (turns && !inTurn_ && nextEffect_ < effects_.size()) {
             const Effect& effect = effects_[nextEffect_++];
             effectRequestedAt_ = state.blocks;
-            hx_playSFXSized(effect.package.data(), effect.package.size(),
-                            static_cast<int8_t>(effect.priority), 127, 127);
+            hx_playSFXSized(effect.package.data(), effect.package.size(), effect.priority,
+                            127, 127);
             inTurn_ = true;
         }
         if (finished(state)) {
@@ -290,19 +284,15 @@ int play(const Options& options)
         fail("the host and engine libraries do not match");
         return kHostFailed;
     }
-    std::string error;
-    Package samples;
-    Package instruments;
-    Package music;
-    if (!loadPackage(options.samples, PackageKind::Samples, &samples, &error) ||
-        !loadPackage(options.instruments, PackageKind::Instruments, &instruments, &error) ||
-        (!options.music.empty() &&
-         !loadPackage(options.music, PackageKind::Music, &music, &error))) {
-        fail(error);
-        return kBadInput;
-    }
+    bs::PackageLoader packages("bsplay: ", "bsplay: warning: ");
+    bs::PackageImage samples;
+    bs::PackageImage instruments;
+    bs::PackageImage music;
     std::vector<Effect> effects;
-    if (!loadEffects(options, &effects))
+    if (!packages.load(options.samples, bs::PackageKind::Samples, &samples) ||
+        !packages.load(options.instruments, bs::PackageKind::Instruments, &instruments) ||
+        (!options.music.empty() && !packages.load(options.music, bs::PackageKind::Music, &music)) ||
+        !loadEffects(options, packages, &effects))
         return kBadInput;
 
     std::signal(SIGINT, onSignal);

@@ -6,11 +6,10 @@
 
 #include "engine/engine.h"
 #include "tools/bsrender/options.h"
-#include "tools/bsrender/package_check.h"
-#include "tools/bsrender/package_file.h"
-#include "tools/bsrender/priority_header.h"
 #include "tools/bsrender/progress.h"
 #include "tools/bsrender/renderer.h"
+#include "tools/common/package_file.h"
+#include "tools/common/priority_header.h"
 #include "tools/common/wav_file.h"
 
 #if defined(_WIN32)
@@ -31,26 +30,6 @@ constexpr int kExitUsage = 2;
 void printError(const std::string& text)
 {
     std::fprintf(stderr, "ERROR- %s\n", text.c_str());
-}
-
-// Prints the check's warnings and error, each naming the file.
-bool report(const CheckResult& result, const std::string& path)
-{
-    for (const std::string& warning : result.warnings)
-        std::fprintf(stderr, "WARNING- %s : %s\n", warning.c_str(), path.c_str());
-    if (!result.ok())
-        printError(result.error + " : " + path);
-    return result.ok();
-}
-
-bool loadChecked(const std::string& path, PackageImage* image)
-{
-    std::string error;
-    if (!loadPackage(path, image, &error)) {
-        printError(error);
-        return false;
-    }
-    return true;
 }
 
 // "1.500 s"; a minute or more also as "(1:02.504)", an hour or more as "(1:00:02.504)".
@@ -87,13 +66,13 @@ bool isStandardOutput(const std::string& path)
 }
 
 // Resolves each --sfx request into a cue; false after printing what is wrong.
-bool buildCues(const Options& options, const SampleTable& samples, std::vector<PackageImage>& effects,
+bool buildCues(const Options& options, bs::PackageLoader& packages, std::vector<bs::PackageImage>& effects,
                RenderJob& job)
 {
-    PriorityTable priorities;
+    bs::PriorityTable priorities;
     if (!options.priorityHeaderPath.empty()) {
         std::string error;
-        if (!loadPriorityHeader(options.priorityHeaderPath, &priorities, &error)) {
+        if (!bs::loadPriorityHeader(options.priorityHeaderPath, &priorities, &error)) {
             printError(error);
             return false;
         }
@@ -103,10 +82,8 @@ bool buildCues(const Options& options, const SampleTable& samples, std::vector<P
     effects.reserve(options.effects.size());
     for (const EffectRequest& request : options.effects) {
         if (!loaded.count(request.path)) {
-            PackageImage image;
-            if (!loadChecked(request.path, &image))
-                return false;
-            if (!report(checkSoundEffect(image.data(), image.size(), samples), request.path))
+            bs::PackageImage image;
+            if (!packages.load(request.path, bs::PackageKind::Effect, &image))
                 return false;
             loaded[request.path] = effects.size();
             effects.push_back(std::move(image));
@@ -119,19 +96,11 @@ bool buildCues(const Options& options, const SampleTable& samples, std::vector<P
         if (request.priority) {
             cue.priority = *request.priority;
         } else if (!options.priorityHeaderPath.empty()) {
-            const std::string label = effectLabel(request.path);
-            const auto found = priorities.find(label);
-            if (found == priorities.end()) {
-                printError("No BPRI_" + label + " for " + request.path + " (give a priority after its time) : " +
-                           options.priorityHeaderPath);
+            std::string problem;
+            if (!bs::effectPriority(priorities, request.path, &cue.priority, &problem)) {
+                printError(problem + " (give a priority after its time) : " + options.priorityHeaderPath);
                 return false;
             }
-            if (found->second == 0) {
-                printError("BPRI_" + label + " is 0, which plays nothing (give a priority after its time) : " +
-                           options.priorityHeaderPath);
-                return false;
-            }
-            cue.priority = found->second;
         }
         if (cue.tick >= options.limitTicks) {
             std::fprintf(stderr, "WARNING- Starts at or after the limit of %s and is never heard : %s\n",
@@ -153,18 +122,11 @@ bool buildCues(const Options& options, const SampleTable& samples, std::vector<P
 
 int run(const Options& options)
 {
-    PackageImage samplePack;
-    PackageImage instrumentPack;
-    if (!loadChecked(options.samplePath, &samplePack))
-        return kExitFailure;
-    const CheckResult sampleCheck = checkSamplePack(samplePack.data(), samplePack.size());
-    if (!report(sampleCheck, options.samplePath))
-        return kExitFailure;
-    const SampleTable samples{samplePack.data(), sampleCheck.count};
-    if (!loadChecked(options.instrumentPath, &instrumentPack))
-        return kExitFailure;
-    const CheckResult instrumentCheck = checkInstrumentPack(instrumentPack.data(), instrumentPack.size(), samples);
-    if (!report(instrumentCheck, options.instrumentPath))
+    bs::PackageLoader packages("ERROR- ", "WARNING- ");
+    bs::PackageImage samplePack;
+    bs::PackageImage instrumentPack;
+    if (!packages.load(options.samplePath, bs::PackageKind::Samples, &samplePack) ||
+        !packages.load(options.instrumentPath, bs::PackageKind::Instruments, &instrumentPack))
         return kExitFailure;
 
     RenderJob job;
@@ -172,16 +134,14 @@ int run(const Options& options)
     job.instruments = &instrumentPack;
     job.attenuation = options.attenuation;
     job.limitTicks = options.limitTicks;
-    PackageImage music;
+    bs::PackageImage music;
     if (!options.musicPath.empty()) {
-        if (!loadChecked(options.musicPath, &music))
-            return kExitFailure;
-        if (!report(checkMusicTrack(music.data(), music.size(), instrumentCheck.count), options.musicPath))
+        if (!packages.load(options.musicPath, bs::PackageKind::Music, &music))
             return kExitFailure;
         job.music = &music;
     }
-    std::vector<PackageImage> effects;
-    if (!buildCues(options, samples, effects, job))
+    std::vector<bs::PackageImage> effects;
+    if (!buildCues(options, packages, effects, job))
         return kExitFailure;
 
     // Standard output is "-"; the writer keeps the audio in memory for it, since a WAV header

@@ -7,12 +7,12 @@
 #include <vector>
 
 #include "tools/bsrender/options.h"
-#include "tools/bsrender/package_file.h"
+#include "tools/common/package_file.h"
 
 namespace bsrender {
 
 struct EffectCue {
-    const PackageImage* image = nullptr;
+    const bs::PackageImage* image = nullptr;
     uint32_t tick = 0;        // requested before this tick's update
     int8_t priority = 127;
     int8_t left = 127;
@@ -20,9 +20,9 @@ struct EffectCue {
 };
 
 struct RenderJob {
-    const PackageImage* samples = nullptr;
-    const PackageImage* instruments = nullptr;
-    const PackageImage* music = nullptr;   // optional
+    const bs::PackageImage* samples = nullptr;
+    const bs::PackageImage* instruments = nullptr;
+    const bs::PackageImage* music = nullptr;   // optional
     int8_t attenuation = 127;
     std::vector<EffectCue> effects;        // cues of one tick are requested in this order
     uint32_t limitTicks = kDefaultLimitTicks;

@@ -6,18 +6,11 @@
 #include <random>
 #include <system_error>
 
-#include "formats/packages.h"
-
 namespace bs {
 
 namespace fs = std::filesystem;
 
 namespace {
-
-void putTag(uint8_t* p, const char tag[4])
-{
-    std::memcpy(p, tag, 4);
-}
 
 std::string describeErrno(const std::string& what, const std::string& path, int code = errno)
 {
@@ -25,23 +18,6 @@ std::string describeErrno(const std::string& what, const std::string& path, int 
 }
 
 }  // namespace
-
-void makeWavHeader(uint32_t dataBytes, uint8_t header[kWavHeaderSize])
-{
-    putTag(header + 0, "RIFF");
-    bs_writeU32(header + 4, dataBytes + kWavHeaderSize - 8);
-    putTag(header + 8, "WAVE");
-    putTag(header + 12, "fmt ");
-    bs_writeU32(header + 16, 16);
-    bs_writeU16(header + 20, 1);  // PCM
-    bs_writeU16(header + 22, kWavChannels);
-    bs_writeU32(header + 24, kWavSampleRate);
-    bs_writeU32(header + 28, kWavSampleRate * kWavBytesPerFrame);
-    bs_writeU16(header + 32, kWavBytesPerFrame);
-    bs_writeU16(header + 34, 16);
-    putTag(header + 36, "data");
-    bs_writeU32(header + 40, dataBytes);
-}
 
 void appendLittleEndianSamples(std::vector<uint8_t>& out, const int16_t* values, size_t count)
 {
@@ -99,8 +75,8 @@ bool WavWriter::open(const std::string& path, std::string* error)
     }
     ownsFile_ = true;
     // The header is written for real by commit(); until then it holds zeros.
-    const uint8_t zeros[kWavHeaderSize] = {};
-    if (std::fwrite(zeros, 1, kWavHeaderSize, file_) != kWavHeaderSize) {
+    const uint8_t zeros[BS_WAV_HEADER_SIZE] = {};
+    if (std::fwrite(zeros, 1, BS_WAV_HEADER_SIZE, file_) != BS_WAV_HEADER_SIZE) {
         *error = describeErrno("Couldn't write to output file", path);
         discard();
         return false;
@@ -145,9 +121,9 @@ bool WavWriter::append(const int16_t* values, size_t count, std::string* error)
 
 bool WavWriter::commitBuffered(std::string* error)
 {
-    uint8_t header[kWavHeaderSize];
-    makeWavHeader(dataBytes_, header);
-    bool ok = std::fwrite(header, 1, kWavHeaderSize, file_) == kWavHeaderSize &&
+    uint8_t header[BS_WAV_HEADER_SIZE];
+    bs_makeWavHeader(dataBytes_, header);
+    bool ok = std::fwrite(header, 1, BS_WAV_HEADER_SIZE, file_) == BS_WAV_HEADER_SIZE &&
               std::fwrite(memory_.data(), 1, memory_.size(), file_) == memory_.size();
     ok = std::fflush(file_) == 0 && ok;
     const int code = errno;
@@ -168,10 +144,10 @@ bool WavWriter::commit(std::string* error)
     }
     if (buffered_)
         return commitBuffered(error);
-    uint8_t header[kWavHeaderSize];
-    makeWavHeader(dataBytes_, header);
+    uint8_t header[BS_WAV_HEADER_SIZE];
+    bs_makeWavHeader(dataBytes_, header);
     bool ok = std::fflush(file_) == 0 && std::fseek(file_, 0, SEEK_SET) == 0 &&
-              std::fwrite(header, 1, kWavHeaderSize, file_) == kWavHeaderSize;
+              std::fwrite(header, 1, BS_WAV_HEADER_SIZE, file_) == BS_WAV_HEADER_SIZE;
     ok = std::fclose(file_) == 0 && ok;
     file_ = nullptr;
     if (!ok) {

@@ -1,7 +1,5 @@
-// WAV files of the engine's output format: a canonical 44-byte RIFF/WAVE header (PCM, 2
-// channels, 48000 Hz, 16 bits) followed by interleaved little-endian samples, left first.
-// This is the layout the host's output log uses too, so makeWavHeader is the one place that
-// knows it.
+// WAV files of the engine's output format (formats/wav.h): the 44-byte header, then interleaved
+// little-endian samples, left first, written so that no half-written file is ever left behind.
 #pragma once
 
 #include <cstddef>
@@ -10,17 +8,12 @@
 #include <string>
 #include <vector>
 
+#include "formats/wav.h"
+
 namespace bs {
 
-inline constexpr uint32_t kWavHeaderSize = 44;
-inline constexpr uint32_t kWavSampleRate = 48000;
-inline constexpr uint32_t kWavChannels = 2;
-inline constexpr uint32_t kWavBytesPerFrame = 4;
 // The largest data chunk whose RIFF size (data + 36) still fits the 32-bit header field.
 inline constexpr uint32_t kWavMaxDataBytes = 0xFFFFFFFFu - 36u - 3u;
-
-// Fills `header` with the 44 bytes that describe `dataBytes` bytes of audio.
-void makeWavHeader(uint32_t dataBytes, uint8_t header[kWavHeaderSize]);
 
 // Appends interleaved 16-bit samples to `out` in little-endian order, whatever the host's.
 void appendLittleEndianSamples(std::vector<uint8_t>& out, const int16_t* values, size_t count);

@@ -1,5 +1,5 @@
 // Checks of package images before the engine sees them. The engine takes what it is given and
-// drops what it cannot use without a word; bsrender says instead which file is wrong and how.
+// drops what it cannot use without a word; the tools say instead which file is wrong and how.
 //
 // An error means the image is not a usable package of its kind (wrong magic, a table or an
 // offset outside the file, values the engine cannot take). A warning means it will play but
@@ -10,7 +10,9 @@
 #include <string>
 #include <vector>
 
-namespace bsrender {
+namespace bs {
+
+enum class PackageKind { Samples, Instruments, Effect, Music };
 
 struct CheckResult {
     std::string error;                  // empty when the image is usable
@@ -27,9 +29,18 @@ struct SampleTable {
     uint32_t length(uint32_t index) const;  // the length the engine plays (low 16 bits)
 };
 
+// What the other packages are checked against: instruments and effects against the sample
+// pack, music against the instrument pack.
+struct CheckContext {
+    SampleTable samples;
+    uint32_t instrumentCount = 0;
+};
+
 CheckResult checkSamplePack(const uint8_t* image, uint32_t size);
 CheckResult checkInstrumentPack(const uint8_t* image, uint32_t size, const SampleTable& samples);
 CheckResult checkSoundEffect(const uint8_t* image, uint32_t size, const SampleTable& samples);
 CheckResult checkMusicTrack(const uint8_t* image, uint32_t size, uint32_t instrumentCount);
+// The check of `kind`.
+CheckResult checkPackage(PackageKind kind, const uint8_t* image, uint32_t size, const CheckContext& context);
 
-}  // namespace bsrender
+}  // namespace bs
