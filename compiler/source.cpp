@@ -40,8 +40,12 @@ bool readSourceLine(FILE* file, char* buffer)
         any = true;
         if (c == '\0') continue;  // never part of a text line; skipping keeps the C string whole
         if (c == '\r') {
-            // A CR LF pair is one line feed, even across the 2047-character boundary.
-            int next = getc(file);
+            // A CR LF pair is one line feed, even across the 2047-character boundary, and even
+            // with NUL bytes between the two (ignored like everywhere else).
+            int next;
+            do {
+                next = getc(file);
+            } while (next == '\0');
             if (next == '\n') {
                 c = '\n';
             } else if (next != EOF) {

@@ -79,6 +79,8 @@ TEST(ReadSourceLine, IgnoresNulBytes)
 {
     EXPECT_EQ(readParts(std::string("ab\0cd\n\0\0\n", 9)), (Parts{"abcd\n", "\n"}));
     EXPECT_EQ(readParts(std::string(5000, '\0')), (Parts{""}));
+    // Also between the CR and the LF of a line end, as in a UTF-16 text read byte by byte.
+    EXPECT_EQ(readParts(std::string("end\r\0\n\0x\r\0\0", 12)), (Parts{"end\n", "x\r"}));
 }
 
 TEST(CollapseDelimiters, CutsTheCommentAtTheFirstSemicolon)
