@@ -39,6 +39,8 @@ inline constexpr char kFormatTokenLabelFileLine[] = "%s%s of : %s in : %s,%u\n";
 
 // Writes one formatted message, exactly like fprintf, and returns the number of characters
 // written (negative on an output error). `stream` is stdout or stderr; see setMessageStreams.
+// Standard output is flushed before anything goes to standard error, so that a log holding both
+// shows the messages in the order they were printed.
 int printMessage(FILE* stream, const char* format, ...) __attribute__((format(printf, 2, 3)));
 
 // True once a message beginning "ERROR- " has been printed in this process.

@@ -160,4 +160,23 @@ TEST_F(Driver, SuccessAndFailureHaveTheirOwnExitStatus)
     EXPECT_EQ(failed.err, "ERROR- No content frequency for definition of : a in : bad.txt,1\n");
 }
 
+TEST_F(Driver, MessagesKeepTheirOrderWhenBothStreamsGoToOneFile)
+{
+    dir.write("bad.txt", "lead\n{\nwiat 3\n");
+    RunResult r = runBscomp(dir.path(), {"-ins", "out.ins", "samples.txt", "bad.txt"}, true);
+    EXPECT_EQ(r.out, "INS Mode...\nParsing sample descriptor file : samples.txt\n"
+                     "Parsing macro script file : bad.txt\n"
+                     "ERROR- Invalid command : wiat in : bad.txt,3\n");
+    EXPECT_EQ(r.status, 1);
+
+    dir.write("fx.txt", "boom\ns a\n{\ne\n}\n");
+    r = runBscomp(dir.path(), {"-sfx", "samples.txt", "fx.txt"}, true);
+    EXPECT_EQ(r.out, "SFX Mode...\nParsing sample descriptor file : samples.txt\n"
+                     "Parsing macro script file : fx.txt\n"
+                     "WARNING- No priority specified for sound effect : fx.txt,1\n"
+                     "Saving sound effect binary to : boom.sfx\n"
+                     "\nPriority definitions saved to : fx.h\nTotal Sound Effects : 1\n");
+    EXPECT_EQ(r.status, 0);
+}
+
 }  // namespace
