@@ -30,10 +30,11 @@ void writeHeader(uint8_t* image, const char* magic, uint32_t count)
     bs_writeU32(image + BS_HEADER_COUNT_OFFSET, count);
 }
 
-// Writes a finished image to `out`; a short write prints the message.
+// Writes a finished image to `out` and flushes it, so that a full disk is reported here rather
+// than after a success line; a short write prints the message.
 int writeImage(FILE* out, const char* name, const uint8_t* image, uint32_t size)
 {
-    if (std::fwrite(image, 1, size, out) != size) {
+    if (std::fwrite(image, 1, size, out) != size || std::fflush(out) != 0) {
         printMessage(stderr, "%s%s\n", kCouldntWriteOutput, name);
         return -1;
     }
@@ -183,7 +184,6 @@ int writeInstrumentPack(FILE* out, const char* outName)
         return -1;
     printMessage(stdout, "\nSuccess! %u Bytes written to : %s\n", size, outName);
     printMessage(stdout, "Total Macro Instruments : %u\n", macroCount());
-    std::fflush(out);
     return 0;
 }
 

@@ -9,11 +9,17 @@
 #include <vector>
 
 #include "bscomp_test_support.h"
+#include "compiler/linker.h"
+#include "compiler/macro_writers.h"
+#include "compiler/macros.h"
+#include "compiler/music.h"
 #include "compiler/output.h"
+#include "compiler/samples.h"
 
 using bscomp_test::MessageCapture;
 using bscomp_test::RunResult;
 using bscomp_test::TempDir;
+using bscomp_test::memorySource;
 using bscomp_test::runBscomp;
 
 namespace {
@@ -159,6 +165,47 @@ TEST(OutputFile, AFailedCommitIsReportedAndCleanedUp)
     for (const auto& entry : std::filesystem::directory_iterator(dir / "sub"))
         left.push_back(entry.path().filename().string());
     EXPECT_EQ(left, std::vector<std::string>{"out.smp"});
+}
+
+// A package whose bytes cannot be written (a full disk) is reported, never announced as a success.
+TEST(PackageWriters, AFullDiskIsReportedInsteadOfSuccess)
+{
+    FILE* full = fopen("/dev/full", "wb");
+    if (!full) GTEST_SKIP() << "no /dev/full";
+    TempDir dir;
+    dir.write("a.raw", "abcdefghij");
+    {
+        MessageCapture messages;
+        FILE* descriptor = memorySource("a " + (dir / "a.raw") + " 100 100\n");
+        ASSERT_EQ(parseSampleDescriptor(descriptor, "samples.txt"), 0);
+        fclose(descriptor);
+        EXPECT_EQ(writeSamplePack(full, "out.smp"), -1);
+        EXPECT_EQ(messages.out(), "Parsing sample descriptor file : samples.txt\nSaving sample package to : out.smp\n");
+        EXPECT_EQ(messages.err(), "ERROR- Couldn't write to sample pack file : out.smp\n");
+        freeSamples();
+    }
+    clearerr(full);
+    {
+        MessageCapture messages;
+        FILE* script = memorySource("lead\ns any\n{\nn\nend\n}\n");
+        ASSERT_EQ(parseMacroScript(script, "instruments.txt", false, true), 0);
+        fclose(script);
+        EXPECT_EQ(writeInstrumentPack(full, "out.ins"), -1);
+        EXPECT_EQ(messages.out(), "Parsing macro script file : instruments.txt\nSaving instrument package to : out.ins\n");
+        EXPECT_EQ(messages.err(), "ERROR- Couldn't write to output file : out.ins\n");
+
+        clearerr(full);
+        FILE* channel = memorySource("main 1\n{\nusing lead\nc.4 12\nend\n}\n");
+        ASSERT_EQ(parseMusicScript(channel, "channel0.txt"), 0);
+        fclose(channel);
+        EXPECT_EQ(linkMusicTrack(full, "out.mus"), -1);
+        EXPECT_EQ(messages.err(), "ERROR- Couldn't write to output file : out.ins\n"
+                                  "ERROR- Couldn't write to output file : out.mus\n");
+        EXPECT_EQ(messages.out().find("Success"), std::string::npos) << messages.out();
+        releaseMusic();
+        releaseMacros();
+    }
+    fclose(full);
 }
 
 }  // namespace
