@@ -168,6 +168,14 @@ int runCompiler(int argc, char** argv)
                 allOpen = false;
             }
         }
+        // The same file named as output and as a source (a slip of the keyboard) would lose the
+        // source to the package; nothing has been read yet, so stop here.
+        for (int i = 0; i < sourceCount && allOpen && entry->hasOutput; ++i) {
+            if (isOpenFile(output.target, sources[i])) {
+                printMessage(stderr, kFormatSubject, kOutputIsSource, outName);
+                allOpen = false;
+            }
+        }
         if (allOpen) {
             printMessage(stdout, kFormatMessage, kBanners[entry->mode]);
             const Run run{sources, argv + entry->firstSource, sourceCount, output.stream, outName};

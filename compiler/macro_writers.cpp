@@ -44,8 +44,8 @@ int writeImage(FILE* out, const char* name, const uint8_t* image, uint32_t size)
 int writeEffectFile(uint32_t index, const char* fileName, const char* scriptPath)
 {
     printMessage(stdout, "%s%s\n", "Saving sound effect binary to : ", fileName);
-    if (std::strcmp(fileName, scriptPath) == 0) {
-        // The effect would replace the script it comes from.
+    if (std::strcmp(fileName, scriptPath) == 0 || isSameFile(fileName, scriptPath)) {
+        // The effect would replace the script it comes from (also through a link).
         printMessage(stderr, "%s%s\n", "ERROR- Sound effect file would overwrite the script : ",
                      fileName);
         return -1;
@@ -73,8 +73,8 @@ int writePriorityHeader(const char* scriptPath)
 {
     char* headerName = nullptr;
     if (deriveFileName(scriptPath, &headerName, ".h", kPathSeparators) != 0 ||
-        std::strcmp(headerName, scriptPath) == 0) {
-        // Never overwrite the script itself (a script named *.h).
+        std::strcmp(headerName, scriptPath) == 0 || isSameFile(headerName, scriptPath)) {
+        // Never overwrite the script itself (a script named *.h, or a link to it).
         printMessage(stderr, "%s", "ERROR- Can't create priority definition file\n");
         std::free(headerName);
         return -1;

@@ -29,6 +29,8 @@ inline constexpr char kUnableToParseNumeric[] = "ERROR- Unable to parse numeric 
 inline constexpr char kCouldntWriteOutput[] = "ERROR- Couldn't write to output file : ";
 // A source that opened but could not be read through (an I/O error mid-file).
 inline constexpr char kCantReadSourceFile[] = "ERROR- Can't read source file : ";
+// The output named on the command line is one of the sources: the package would replace it.
+inline constexpr char kOutputIsSource[] = "ERROR- Destination file would overwrite a source file : ";
 
 // Line formats. The message text always comes first.
 inline constexpr char kFormatMessage[] = "%s";                       // message alone

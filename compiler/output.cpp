@@ -162,3 +162,19 @@ void discardOutputFile(OutputFile* out)
     if (out->tempPath) unlink(out->tempPath);
     release(out);
 }
+
+bool isOpenFile(const char* path, FILE* file)
+{
+    struct stat named;
+    struct stat open;
+    return path && file && stat(path, &named) == 0 && fstat(fileno(file), &open) == 0 &&
+           named.st_dev == open.st_dev && named.st_ino == open.st_ino;
+}
+
+bool isSameFile(const char* path, const char* other)
+{
+    struct stat first;
+    struct stat second;
+    return path && other && stat(path, &first) == 0 && stat(other, &second) == 0 &&
+           first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+}

@@ -27,3 +27,9 @@ int commitOutputFile(OutputFile* out);
 // Closes and removes the temporary file; the previous file at `path` (or none) stays.
 // Does nothing for an empty OutputFile.
 void discardOutputFile(OutputFile* out);
+
+// True when `path` names an existing file that is `file` itself, however it is spelt (another
+// relative path, a symbolic or a hard link), so that a package never replaces its own source.
+bool isOpenFile(const char* path, FILE* file);
+// True when both paths name the same existing file.
+bool isSameFile(const char* path, const char* other);

@@ -93,6 +93,37 @@ TEST_F(SafeOutput, WritingThroughASymbolicLinkUpdatesItsTarget)
     EXPECT_EQ(dir.read("packs/real.smp").substr(0, 4), "BSMP");
 }
 
+TEST_F(SafeOutput, ASourceNamedAsTheOutputIsNeverReplaced)
+{
+    dir.write("lead.txt", "lead\ns a\n{\nn\n}\n");
+    mkdir((dir / "sub").c_str(), 0755);
+    ASSERT_EQ(symlink("../lead.txt", (dir / "sub/link.txt").c_str()), 0);
+    ASSERT_EQ(link((dir / "good.txt").c_str(), (dir / "hard.txt").c_str()), 0);
+    struct Case {
+        std::vector<std::string> arguments;
+        std::string output;
+    } cases[] = {
+        {{"-smp", "good.txt", "good.txt"}, "good.txt"},
+        {{"-smp", "./hard.txt", "good.txt"}, "./hard.txt"},
+        {{"-ins", "sub/../lead.txt", "good.txt", "lead.txt"}, "sub/../lead.txt"},
+        {{"-ins", "sub/link.txt", "good.txt", "lead.txt"}, "sub/link.txt"},
+        {{"-mus", "out.mus", "lead.txt", "a.raw", "./out.mus"}, "out.mus"},
+    };
+    dir.write("out.mus", "main 1\n{\nend\n}\n");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.output);
+        const std::vector<std::string> before = dir.list();
+        RunResult r = run(c.arguments);
+        EXPECT_EQ(r.err, "ERROR- Destination file would overwrite a source file : " + c.output + "\n");
+        EXPECT_EQ(r.out, "") << "no stage runs";
+        EXPECT_EQ(r.status, 1);
+        EXPECT_EQ(dir.list(), before);
+    }
+    EXPECT_EQ(dir.read("good.txt"), "a a.raw 100 100\n");
+    EXPECT_EQ(dir.read("lead.txt"), "lead\ns a\n{\nn\n}\n");
+    EXPECT_EQ(dir.read("out.mus"), "main 1\n{\nend\n}\n");
+}
+
 TEST_F(SafeOutput, AReadOnlyOutputIsNotReplaced)
 {
     if (geteuid() == 0) GTEST_SKIP() << "permissions do not bind root";
