@@ -2,6 +2,8 @@
 // banners, streams and exit statuses.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <string>
 #include <vector>
 
@@ -132,6 +134,22 @@ TEST_F(Driver, APipeWithoutWriterReadsAsEmptyInsteadOfWaiting)
     EXPECT_EQ(r.err, "WARNING- No samples defined, are you sure about this?\n");
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(dir.read("out.smp"), std::string("BSMP\0\0\0\0", 8));
+}
+
+TEST_F(Driver, ASourceThatCannotBeReadThroughFailsTheRun)
+{
+    // A regular file whose reads fail (EIO at offset 0): it must not pass for an empty source.
+    struct stat info;
+    if (stat("/proc/self/mem", &info) != 0) GTEST_SKIP() << "no /proc/self/mem";
+    RunResult r = run({"-smp", "out.smp", "/proc/self/mem"});
+    EXPECT_EQ(r.err, "WARNING- No samples defined, are you sure about this?\n"
+                     "ERROR- Can't read source file : /proc/self/mem\n");
+    EXPECT_EQ(r.status, 1);
+    r = run({"-ins", "out.ins", "samples.txt", "/proc/self/mem"});
+    EXPECT_EQ(r.err, "WARNING- No macros defined, are you sure about this?\n"
+                     "ERROR- Can't read source file : /proc/self/mem\n");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(dir.list(), before);
 }
 
 TEST_F(Driver, TheDestinationIsCheckedBeforeAnySource)
