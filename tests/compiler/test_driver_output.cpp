@@ -119,6 +119,13 @@ TEST_F(SafeOutput, ASourceNamedAsTheOutputIsNeverReplaced)
         EXPECT_EQ(r.status, 1);
         EXPECT_EQ(dir.list(), before);
     }
+    // A PCM file is opened only when the pack is built.
+    RunResult r = run({"-smp", "a.raw", "good.txt"});
+    EXPECT_EQ(r.err, "ERROR- Destination file would overwrite a source file : a.raw\n");
+    EXPECT_EQ(r.out, "SMP Mode...\nParsing sample descriptor file : good.txt\nSaving sample package to : a.raw\n");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(dir.read("a.raw"), "abcdefghij");
+
     EXPECT_EQ(dir.read("good.txt"), "a a.raw 100 100\n");
     EXPECT_EQ(dir.read("lead.txt"), "lead\ns a\n{\nn\n}\n");
     EXPECT_EQ(dir.read("out.mus"), "main 1\n{\nend\n}\n");
