@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
@@ -86,13 +87,18 @@ int openOutputFile(OutputFile* out, const char* path, bool binary)
     char* target = resolveTarget(path);
     if (!target) return -1;
 
-    // The final name must be writable as a file, as if it were opened for writing now.
+    // The final name must be writable as a file, as if it were opened for writing now: an
+    // existing folder or read-only file is refused, and so is a name that cannot exist (too
+    // long, or under something that is not a folder) although its temporary file could.
     struct stat info;
     if (stat(target, &info) == 0) {
         if (S_ISDIR(info.st_mode) || access(target, W_OK) != 0) {
             free(target);
             return -1;
         }
+    } else if (errno != ENOENT) {
+        free(target);
+        return -1;
     }
 
     // The temporary file lives beside the target, so the final rename stays on one file system.

@@ -172,7 +172,10 @@ TEST(OutputFile, OpeningFailsQuietlyWhereNoFileCanBeWritten)
     EXPECT_EQ(openOutputFile(&out, (dir / "none/x.smp").c_str(), true), -1);
     EXPECT_EQ(openOutputFile(&out, dir.path().c_str(), true), -1);
     EXPECT_EQ(openOutputFile(&out, "", true), -1);
+    // A name longer than the file system allows cannot be created, although its temporary can.
+    EXPECT_EQ(openOutputFile(&out, (dir / std::string(300, 'n')).c_str(), true), -1);
     EXPECT_EQ(out.stream, nullptr);
+    EXPECT_EQ(dir.list(), std::vector<std::string>{}) << "no temporary file is left";
     EXPECT_EQ(messages.err(), "");
 }
 
