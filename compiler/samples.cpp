@@ -280,6 +280,7 @@ int parseSampleDescriptor(FILE* file, const char* fileName)
         }
         ++lineNumber;
     }
+    if (result == 0 && checkSourceRead(file, fileName) != 0) result = -1;
     if (result == 0 && gCount == 0) printMessage(stderr, kFormatMessage, kNoSamplesDefined);
     free(line);
     return result;

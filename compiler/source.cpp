@@ -63,6 +63,13 @@ bool readSourceLine(FILE* file, char* buffer)
     return any;
 }
 
+int checkSourceRead(FILE* file, const char* name)
+{
+    if (!file || !ferror(file)) return 0;
+    printMessage(stderr, kFormatSubject, kCantReadSourceFile, name ? name : "");
+    return -1;
+}
+
 int collapseDelimiters(char* buffer, const char* set, char replacement)
 {
     if (!buffer || !set) {

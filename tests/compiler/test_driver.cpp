@@ -141,13 +141,17 @@ TEST_F(Driver, ASourceThatCannotBeReadThroughFailsTheRun)
     // A regular file whose reads fail (EIO at offset 0): it must not pass for an empty source.
     struct stat info;
     if (stat("/proc/self/mem", &info) != 0) GTEST_SKIP() << "no /proc/self/mem";
+    // No warning about an empty source comes first: the source was not read to its end.
+    const std::string unreadable = "ERROR- Can't read source file : /proc/self/mem\n";
     RunResult r = run({"-smp", "out.smp", "/proc/self/mem"});
-    EXPECT_EQ(r.err, "WARNING- No samples defined, are you sure about this?\n"
-                     "ERROR- Can't read source file : /proc/self/mem\n");
+    EXPECT_EQ(r.err, unreadable);
     EXPECT_EQ(r.status, 1);
     r = run({"-ins", "out.ins", "samples.txt", "/proc/self/mem"});
+    EXPECT_EQ(r.err, unreadable);
+    EXPECT_EQ(r.status, 1);
+    r = run({"-mus", "out.mus", "script.txt", "script.txt", "/proc/self/mem"});
     EXPECT_EQ(r.err, "WARNING- No macros defined, are you sure about this?\n"
-                     "ERROR- Can't read source file : /proc/self/mem\n");
+                     "WARNING- No main block found for channel : script.txt\n" + unreadable);
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(dir.list(), before);
 }
