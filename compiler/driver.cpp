@@ -158,7 +158,7 @@ int runCompiler(int argc, char** argv)
         // The same file named as output and as a source (a slip of the keyboard) would lose the
         // source to the package; nothing has been read yet, so stop here.
         for (int i = 0; i < sourceCount && allOpen && entry->hasOutput; ++i) {
-            if (isOpenFile(output.target, sources[i])) {
+            if (isOpenFile(output.target ? output.target : outName, sources[i])) {
                 printMessage(stderr, kFormatSubject, kOutputIsSource, outName);
                 allOpen = false;
             }

@@ -84,6 +84,21 @@ int openOutputFile(OutputFile* out, const char* path, bool binary)
     clear(out);
     if (!path || path[0] == '\0') return -1;
 
+    // A pipe or a device (/dev/null, a shell's process substitution) cannot be replaced by a
+    // rename, nor would it keep a previous content: the package is written into it directly.
+    struct stat named;
+    if (stat(path, &named) == 0 && !S_ISREG(named.st_mode) && !S_ISDIR(named.st_mode)) {
+        char* given = copyText(path);
+        FILE* stream = given ? fopen(path, binary ? "wb" : "w") : nullptr;
+        if (!stream) {
+            free(given);
+            return -1;
+        }
+        out->stream = stream;
+        out->path = given;
+        return 0;
+    }
+
     char* target = resolveTarget(path);
     if (!target) return -1;
 
@@ -152,10 +167,10 @@ int commitOutputFile(OutputFile* out)
     bool ok = fflush(out->stream) == 0 && !ferror(out->stream);
     if (fclose(out->stream) != 0) ok = false;
     out->stream = nullptr;
-    if (ok && rename(out->tempPath, out->target) != 0) ok = false;
+    if (ok && out->tempPath && rename(out->tempPath, out->target) != 0) ok = false;
     if (!ok) {
         printMessage(stderr, kFormatSubject, kCouldntWriteOutput, out->path);
-        unlink(out->tempPath);
+        if (out->tempPath) unlink(out->tempPath);
     }
     release(out);
     return ok ? 0 : -1;

@@ -2,6 +2,7 @@
 // previous file (or none) and no temporary file behind.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -129,6 +130,44 @@ TEST_F(SafeOutput, ASourceNamedAsTheOutputIsNeverReplaced)
     EXPECT_EQ(dir.read("good.txt"), "a a.raw 100 100\n");
     EXPECT_EQ(dir.read("lead.txt"), "lead\ns a\n{\nn\n}\n");
     EXPECT_EQ(dir.read("out.mus"), "main 1\n{\nend\n}\n");
+}
+
+// A pipe or a device cannot be replaced by renaming a file over it: the package is written into it.
+TEST_F(SafeOutput, PipesAndDevicesAreWrittenIntoNotReplaced)
+{
+    ASSERT_EQ(run({"-smp", "reference.smp", "good.txt"}).status, 0);
+    const std::string pack = dir.read("reference.smp");
+
+    // A named pipe with a reader (opened first, so that bscomp's open does not wait).
+    ASSERT_EQ(mkfifo((dir / "fifo").c_str(), 0644), 0);
+    int reader = open((dir / "fifo").c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    RunResult r = run({"-smp", "fifo", "good.txt"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    std::string received(pack.size() + 16, '\0');
+    ssize_t got = read(reader, received.data(), received.size());
+    close(reader);
+    EXPECT_EQ(received.substr(0, got > 0 ? size_t(got) : 0), pack);
+    struct stat info;
+    ASSERT_EQ(lstat((dir / "fifo").c_str(), &info), 0);
+    EXPECT_TRUE(S_ISFIFO(info.st_mode)) << "the pipe is still a pipe";
+
+    // An unnamed pipe reached through /dev/fd, as a shell's process substitution gives it.
+    int ends[2];
+    ASSERT_EQ(pipe(ends), 0);
+    r = run({"-smp", "/dev/fd/" + std::to_string(ends[1]), "good.txt"});
+    close(ends[1]);
+    EXPECT_EQ(r.status, 0) << r.err;
+    got = read(ends[0], received.data(), received.size());
+    close(ends[0]);
+    EXPECT_EQ(received.substr(0, got > 0 ? size_t(got) : 0), pack);
+
+    // A device: written into, and still the device afterwards.
+    r = run({"-smp", "/dev/null", "good.txt"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    ASSERT_EQ(lstat("/dev/null", &info), 0);
+    EXPECT_TRUE(S_ISCHR(info.st_mode));
+    EXPECT_EQ(dir.list(), (std::vector<std::string>{"a.raw", "bad.txt", "fifo", "good.txt", "reference.smp"}));
 }
 
 TEST_F(SafeOutput, AReadOnlyOutputIsNotReplaced)
