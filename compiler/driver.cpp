@@ -62,14 +62,6 @@ bool argumentCountFits(const ModeEntry& entry, int argc)
     return entry.exactCount ? argc == entry.argCount : argc >= entry.argCount;
 }
 
-// A read error ends a source like its end would; it must not pass for a complete source.
-int checkSourceRead(FILE* file, const char* name)
-{
-    if (!ferror(file)) return 0;
-    printMessage(stderr, kFormatSubject, kCantReadSourceFile, name);
-    return -1;
-}
-
 struct Run {
     FILE** sources;
     char** names;
@@ -81,16 +73,13 @@ struct Run {
 int runSamples(const Run& run)
 {
     if (parseSampleDescriptor(run.sources[0], run.names[0]) != 0) return -1;
-    if (checkSourceRead(run.sources[0], run.names[0]) != 0) return -1;
     return writeSamplePack(run.out, run.outName) != 0 ? -1 : 0;
 }
 
 int runMacros(const Run& run, bool soundEffects)
 {
     if (parseSampleDescriptor(run.sources[0], run.names[0]) != 0) return -1;
-    if (checkSourceRead(run.sources[0], run.names[0]) != 0) return -1;
     if (parseMacroScript(run.sources[1], run.names[1], soundEffects, false) != 0) return -1;
-    if (checkSourceRead(run.sources[1], run.names[1]) != 0) return -1;
     if (soundEffects) return writeSoundEffects() != 0 ? -1 : 0;
     return writeInstrumentPack(run.out, run.outName) != 0 ? -1 : 0;
 }
@@ -98,10 +87,8 @@ int runMacros(const Run& run, bool soundEffects)
 int runMusic(const Run& run)
 {
     if (parseMacroScript(run.sources[0], run.names[0], false, true) != 0) return -1;
-    if (checkSourceRead(run.sources[0], run.names[0]) != 0) return -1;
     for (int i = 1; i < run.sourceCount; ++i) {
         if (parseMusicScript(run.sources[i], run.names[i]) != 0) return -1;
-        if (checkSourceRead(run.sources[i], run.names[i]) != 0) return -1;
     }
     return linkMusicTrack(run.out, run.outName) != 0 ? -1 : 0;
 }
@@ -165,6 +152,14 @@ int runCompiler(int argc, char** argv)
             sources[i] = openInputFile(name, true, false);
             if (!sources[i]) {
                 printMessage(stderr, kFormatSubject, kCantOpenSourceFile, name);
+                allOpen = false;
+            }
+        }
+        // The same file named as output and as a source (a slip of the keyboard) would lose the
+        // source to the package; nothing has been read yet, so stop here.
+        for (int i = 0; i < sourceCount && allOpen && entry->hasOutput; ++i) {
+            if (isOpenFile(output.target ? output.target : outName, sources[i])) {
+                printMessage(stderr, kFormatSubject, kOutputIsSource, outName);
                 allOpen = false;
             }
         }

@@ -76,7 +76,8 @@ int linkMusicTrack(FILE* out, const char* outName)
     uint32_t size = 0;
     if (buildMusicTrack(&image, &size) != 0)
         return -1;
-    bool written = std::fwrite(image, 1, size, out) == size;
+    // Flushed before the success lines, so that a full disk is reported instead of success.
+    bool written = std::fwrite(image, 1, size, out) == size && std::fflush(out) == 0;
     std::free(image);
     if (!written) {
         printMessage(stderr, "%s%s\n", kCouldntWriteOutput, outName);
@@ -84,6 +85,5 @@ int linkMusicTrack(FILE* out, const char* outName)
     }
     printMessage(stdout, "\nSuccess! %u Bytes written to : %s\n", size, outName);
     printMessage(stdout, "Total Tracks %u, Total Blocks : %u\n", trackCount(), blockCount());
-    std::fflush(out);
     return 0;
 }

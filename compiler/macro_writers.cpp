@@ -30,10 +30,11 @@ void writeHeader(uint8_t* image, const char* magic, uint32_t count)
     bs_writeU32(image + BS_HEADER_COUNT_OFFSET, count);
 }
 
-// Writes a finished image to `out`; a short write prints the message.
+// Writes a finished image to `out` and flushes it, so that a full disk is reported here rather
+// than after a success line; a short write prints the message.
 int writeImage(FILE* out, const char* name, const uint8_t* image, uint32_t size)
 {
-    if (std::fwrite(image, 1, size, out) != size) {
+    if (std::fwrite(image, 1, size, out) != size || std::fflush(out) != 0) {
         printMessage(stderr, "%s%s\n", kCouldntWriteOutput, name);
         return -1;
     }
@@ -43,8 +44,8 @@ int writeImage(FILE* out, const char* name, const uint8_t* image, uint32_t size)
 int writeEffectFile(uint32_t index, const char* fileName, const char* scriptPath)
 {
     printMessage(stdout, "%s%s\n", "Saving sound effect binary to : ", fileName);
-    if (std::strcmp(fileName, scriptPath) == 0) {
-        // The effect would replace the script it comes from.
+    if (std::strcmp(fileName, scriptPath) == 0 || isSameFile(fileName, scriptPath)) {
+        // The effect would replace the script it comes from (also through a link).
         printMessage(stderr, "%s%s\n", "ERROR- Sound effect file would overwrite the script : ",
                      fileName);
         return -1;
@@ -72,8 +73,8 @@ int writePriorityHeader(const char* scriptPath)
 {
     char* headerName = nullptr;
     if (deriveFileName(scriptPath, &headerName, ".h", kPathSeparators) != 0 ||
-        std::strcmp(headerName, scriptPath) == 0) {
-        // Never overwrite the script itself (a script named *.h).
+        std::strcmp(headerName, scriptPath) == 0 || isSameFile(headerName, scriptPath)) {
+        // Never overwrite the script itself (a script named *.h, or a link to it).
         printMessage(stderr, "%s", "ERROR- Can't create priority definition file\n");
         std::free(headerName);
         return -1;
@@ -183,7 +184,6 @@ int writeInstrumentPack(FILE* out, const char* outName)
         return -1;
     printMessage(stdout, "\nSuccess! %u Bytes written to : %s\n", size, outName);
     printMessage(stdout, "Total Macro Instruments : %u\n", macroCount());
-    std::fflush(out);
     return 0;
 }
 

@@ -449,6 +449,8 @@ int parseMacroScript(FILE* file, const char* fileName, bool soundEffectDialect,
     for (parser.lineNumber = 1; readSourceLine(file, parser.lineBuffer); ++parser.lineNumber)
         if (handleLine(parser.lineBuffer) != 0)
             return -1;
+    if (checkSourceRead(file, fileName) != 0)
+        return -1;
 
     if (parser.inMacro) {
         printAtLine("ERROR- Unexpected end of macro in : ");

@@ -25,6 +25,12 @@ FILE* resolve(FILE* stream)
 int printMessage(FILE* stream, const char* format, ...)
 {
     if (!stream || !format) return -1;
+    // Progress lines wait in standard output's buffer when it is a file or a pipe; flushing them
+    // first keeps a problem after the lines that lead up to it when both streams share a log.
+    if (stream == stderr) {
+        FILE* progress = resolve(stdout);
+        if (progress != resolve(stderr)) fflush(progress);
+    }
     stream = resolve(stream);
 
     // Format first, so that the text can be checked for the error prefix. Most messages fit

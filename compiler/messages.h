@@ -29,6 +29,8 @@ inline constexpr char kUnableToParseNumeric[] = "ERROR- Unable to parse numeric 
 inline constexpr char kCouldntWriteOutput[] = "ERROR- Couldn't write to output file : ";
 // A source that opened but could not be read through (an I/O error mid-file).
 inline constexpr char kCantReadSourceFile[] = "ERROR- Can't read source file : ";
+// The output named on the command line is one of the sources: the package would replace it.
+inline constexpr char kOutputIsSource[] = "ERROR- Destination file would overwrite a source file : ";
 
 // Line formats. The message text always comes first.
 inline constexpr char kFormatMessage[] = "%s";                       // message alone
@@ -39,6 +41,8 @@ inline constexpr char kFormatTokenLabelFileLine[] = "%s%s of : %s in : %s,%u\n";
 
 // Writes one formatted message, exactly like fprintf, and returns the number of characters
 // written (negative on an output error). `stream` is stdout or stderr; see setMessageStreams.
+// Standard output is flushed before anything goes to standard error, so that a log holding both
+// shows the messages in the order they were printed.
 int printMessage(FILE* stream, const char* format, ...) __attribute__((format(printf, 2, 3)));
 
 // True once a message beginning "ERROR- " has been printed in this process.

@@ -509,6 +509,8 @@ int parseMusicScript(FILE* file, const char* fileName)
     for (music.lineNumber = 1; readSourceLine(file, music.lineBuffer); ++music.lineNumber)
         if (handleLine(music.lineBuffer) != 0)
             return -1;
+    if (checkSourceRead(file, fileName) != 0)
+        return -1;
     if (music.inBlock) {
         printAtLine("ERROR- Unexpected end of music block in : ");
         return -1;

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
@@ -83,16 +84,36 @@ int openOutputFile(OutputFile* out, const char* path, bool binary)
     clear(out);
     if (!path || path[0] == '\0') return -1;
 
+    // A pipe or a device (/dev/null, a shell's process substitution) cannot be replaced by a
+    // rename, nor would it keep a previous content: the package is written into it directly.
+    struct stat named;
+    if (stat(path, &named) == 0 && !S_ISREG(named.st_mode) && !S_ISDIR(named.st_mode)) {
+        char* given = copyText(path);
+        FILE* stream = given ? fopen(path, binary ? "wb" : "w") : nullptr;
+        if (!stream) {
+            free(given);
+            return -1;
+        }
+        out->stream = stream;
+        out->path = given;
+        return 0;
+    }
+
     char* target = resolveTarget(path);
     if (!target) return -1;
 
-    // The final name must be writable as a file, as if it were opened for writing now.
+    // The final name must be writable as a file, as if it were opened for writing now: an
+    // existing folder or read-only file is refused, and so is a name that cannot exist (too
+    // long, or under something that is not a folder) although its temporary file could.
     struct stat info;
     if (stat(target, &info) == 0) {
         if (S_ISDIR(info.st_mode) || access(target, W_OK) != 0) {
             free(target);
             return -1;
         }
+    } else if (errno != ENOENT) {
+        free(target);
+        return -1;
     }
 
     // The temporary file lives beside the target, so the final rename stays on one file system.
@@ -146,10 +167,10 @@ int commitOutputFile(OutputFile* out)
     bool ok = fflush(out->stream) == 0 && !ferror(out->stream);
     if (fclose(out->stream) != 0) ok = false;
     out->stream = nullptr;
-    if (ok && rename(out->tempPath, out->target) != 0) ok = false;
+    if (ok && out->tempPath && rename(out->tempPath, out->target) != 0) ok = false;
     if (!ok) {
         printMessage(stderr, kFormatSubject, kCouldntWriteOutput, out->path);
-        unlink(out->tempPath);
+        if (out->tempPath) unlink(out->tempPath);
     }
     release(out);
     return ok ? 0 : -1;
@@ -161,4 +182,20 @@ void discardOutputFile(OutputFile* out)
     if (out->stream) fclose(out->stream);
     if (out->tempPath) unlink(out->tempPath);
     release(out);
+}
+
+bool isOpenFile(const char* path, FILE* file)
+{
+    struct stat named;
+    struct stat open;
+    return path && file && stat(path, &named) == 0 && fstat(fileno(file), &open) == 0 &&
+           named.st_dev == open.st_dev && named.st_ino == open.st_ino;
+}
+
+bool isSameFile(const char* path, const char* other)
+{
+    struct stat first;
+    struct stat second;
+    return path && other && stat(path, &first) == 0 && stat(other, &second) == 0 &&
+           first.st_dev == second.st_dev && first.st_ino == second.st_ino;
 }

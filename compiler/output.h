@@ -7,16 +7,17 @@
 #include <cstdio>
 
 struct OutputFile {
-    FILE* stream;    // the temporary file, open for writing
+    FILE* stream;    // the temporary file (or the pipe or device itself), open for writing
     char* path;      // the output's name, as given
-    char* tempPath;  // the temporary file
+    char* tempPath;  // the temporary file; nullptr when writing into a pipe or device
     char* target;    // the file the rename replaces: path, or where path links to
 };
 
 // Creates a temporary file in the folder of `path`, opened "wb" (binary) or "w" (text), after
 // checking that `path` could be written as the final file (not a folder, not a read-only
-// file). Returns 0, or -1 without printing anything (the caller prints its own message); on
-// failure *out is left empty.
+// file). A `path` that is a pipe or a device is opened itself instead: there is nothing to
+// rename over and nothing to keep. Returns 0, or -1 without printing anything (the caller
+// prints its own message); on failure *out is left empty.
 int openOutputFile(OutputFile* out, const char* path, bool binary);
 
 // Flushes, syncs, closes and renames the temporary file over `path`. 0, or -1 after printing
@@ -27,3 +28,9 @@ int commitOutputFile(OutputFile* out);
 // Closes and removes the temporary file; the previous file at `path` (or none) stays.
 // Does nothing for an empty OutputFile.
 void discardOutputFile(OutputFile* out);
+
+// True when `path` names an existing file that is `file` itself, however it is spelt (another
+// relative path, a symbolic or a hard link), so that a package never replaces its own source.
+bool isOpenFile(const char* path, FILE* file);
+// True when both paths name the same existing file.
+bool isSameFile(const char* path, const char* other);

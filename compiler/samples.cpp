@@ -8,6 +8,7 @@
 #include "compiler/arrays.h"
 #include "compiler/messages.h"
 #include "compiler/name_index.h"
+#include "compiler/output.h"
 #include "compiler/source.h"
 
 namespace {
@@ -279,6 +280,7 @@ int parseSampleDescriptor(FILE* file, const char* fileName)
         }
         ++lineNumber;
     }
+    if (result == 0 && checkSourceRead(file, fileName) != 0) result = -1;
     if (result == 0 && gCount == 0) printMessage(stderr, kFormatMessage, kNoSamplesDefined);
     free(line);
     return result;
@@ -324,6 +326,11 @@ int writeSamplePack(FILE* out, const char* outName)
             sample.dataOffset = gSamples[sample.owner].dataOffset;
             sample.fileSize = gSamples[sample.owner].fileSize;
         } else {
+            // A PCM file named as the output would be replaced by the pack built from it.
+            if (isSameFile(sample.fileName, outName)) {
+                printMessage(stderr, kFormatSubject, kOutputIsSource, outName);
+                return -1;
+            }
             sample.dataOffset = static_cast<uint32_t>(runningSize);
             if (loadPcmFile(sample, runningSize) != 0) return -1;
             runningSize += sample.fileSize;

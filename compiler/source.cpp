@@ -32,16 +32,23 @@ FILE* openInputFile(const char* name, bool allowPipe, bool binary)
 bool readSourceLine(FILE* file, char* buffer)
 {
     if (!file || !buffer) return false;
+    // One lock for the whole part instead of one per character: the locking getc took a
+    // quarter of the compile time. (The lock is recursive, so ungetc may take it again.)
+    flockfile(file);
     size_t length = 0;
     bool any = false;
     while (length < kLineBufferSize - 1) {
-        int c = getc(file);
+        int c = getc_unlocked(file);
         if (c == EOF) break;
         any = true;
         if (c == '\0') continue;  // never part of a text line; skipping keeps the C string whole
         if (c == '\r') {
-            // A CR LF pair is one line feed, even across the 2047-character boundary.
-            int next = getc(file);
+            // A CR LF pair is one line feed, even across the 2047-character boundary, and even
+            // with NUL bytes between the two (ignored like everywhere else).
+            int next;
+            do {
+                next = getc_unlocked(file);
+            } while (next == '\0');
             if (next == '\n') {
                 c = '\n';
             } else if (next != EOF) {
@@ -51,8 +58,16 @@ bool readSourceLine(FILE* file, char* buffer)
         buffer[length++] = static_cast<char>(c);
         if (c == '\n') break;
     }
+    funlockfile(file);
     buffer[length] = '\0';
     return any;
+}
+
+int checkSourceRead(FILE* file, const char* name)
+{
+    if (!file || !ferror(file)) return 0;
+    printMessage(stderr, kFormatSubject, kCantReadSourceFile, name ? name : "");
+    return -1;
 }
 
 int collapseDelimiters(char* buffer, const char* set, char replacement)

@@ -26,6 +26,10 @@ FILE* openInputFile(const char* name, bool allowPipe, bool binary);
 // the caller can tell with ferror).
 bool readSourceLine(FILE* file, char* buffer);
 
+// After the last line: a read error ends a source like its end would, and must not pass for a
+// complete source. 0, or -1 after "ERROR- Can't read source file : " and the name.
+int checkSourceRead(FILE* file, const char* name);
+
 // Rewrites buffer in place: each run of characters from `set` becomes one `replacement`
 // character, and a replacement left at the very end is removed. With the set ";" and the
 // replacement zero this cuts a line at its comment. 0, or -1 after "ERROR- Unexpected NULL.".

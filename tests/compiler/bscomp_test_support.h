@@ -162,8 +162,10 @@ inline std::string readAll(FILE* file)
     return text;
 }
 
-// Runs bscomp with `arguments` (without the program name) in `folder`.
-inline RunResult runBscomp(const std::string& folder, const std::vector<std::string>& arguments)
+// Runs bscomp with `arguments` (without the program name) in `folder`. With `oneStream`, standard
+// output and standard error go to the same file, as in a build log, and `out` holds both.
+inline RunResult runBscomp(const std::string& folder, const std::vector<std::string>& arguments,
+                           bool oneStream = false)
 {
     RunResult result;
     FILE* out = tmpfile();
@@ -183,7 +185,7 @@ inline RunResult runBscomp(const std::string& folder, const std::vector<std::str
     pid_t child = fork();
     if (child == 0) {
         dup2(fileno(out), STDOUT_FILENO);
-        dup2(fileno(err), STDERR_FILENO);
+        dup2(fileno(oneStream ? out : err), STDERR_FILENO);
         int nothing = open("/dev/null", O_RDONLY);
         if (nothing >= 0) dup2(nothing, STDIN_FILENO);
         if (chdir(folder.c_str()) != 0) _exit(127);

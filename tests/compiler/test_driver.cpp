@@ -2,6 +2,8 @@
 // banners, streams and exit statuses.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <string>
 #include <vector>
 
@@ -134,6 +136,26 @@ TEST_F(Driver, APipeWithoutWriterReadsAsEmptyInsteadOfWaiting)
     EXPECT_EQ(dir.read("out.smp"), std::string("BSMP\0\0\0\0", 8));
 }
 
+TEST_F(Driver, ASourceThatCannotBeReadThroughFailsTheRun)
+{
+    // A regular file whose reads fail (EIO at offset 0): it must not pass for an empty source.
+    struct stat info;
+    if (stat("/proc/self/mem", &info) != 0) GTEST_SKIP() << "no /proc/self/mem";
+    // No warning about an empty source comes first: the source was not read to its end.
+    const std::string unreadable = "ERROR- Can't read source file : /proc/self/mem\n";
+    RunResult r = run({"-smp", "out.smp", "/proc/self/mem"});
+    EXPECT_EQ(r.err, unreadable);
+    EXPECT_EQ(r.status, 1);
+    r = run({"-ins", "out.ins", "samples.txt", "/proc/self/mem"});
+    EXPECT_EQ(r.err, unreadable);
+    EXPECT_EQ(r.status, 1);
+    r = run({"-mus", "out.mus", "script.txt", "script.txt", "/proc/self/mem"});
+    EXPECT_EQ(r.err, "WARNING- No macros defined, are you sure about this?\n"
+                     "WARNING- No main block found for channel : script.txt\n" + unreadable);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(dir.list(), before);
+}
+
 TEST_F(Driver, TheDestinationIsCheckedBeforeAnySource)
 {
     // The sources are missing too, but only the destination is reported.
@@ -158,6 +180,25 @@ TEST_F(Driver, SuccessAndFailureHaveTheirOwnExitStatus)
     RunResult failed = run({"-smp", "out2.smp", "bad.txt"});
     EXPECT_EQ(failed.status, 1);
     EXPECT_EQ(failed.err, "ERROR- No content frequency for definition of : a in : bad.txt,1\n");
+}
+
+TEST_F(Driver, MessagesKeepTheirOrderWhenBothStreamsGoToOneFile)
+{
+    dir.write("bad.txt", "lead\n{\nwiat 3\n");
+    RunResult r = runBscomp(dir.path(), {"-ins", "out.ins", "samples.txt", "bad.txt"}, true);
+    EXPECT_EQ(r.out, "INS Mode...\nParsing sample descriptor file : samples.txt\n"
+                     "Parsing macro script file : bad.txt\n"
+                     "ERROR- Invalid command : wiat in : bad.txt,3\n");
+    EXPECT_EQ(r.status, 1);
+
+    dir.write("fx.txt", "boom\ns a\n{\ne\n}\n");
+    r = runBscomp(dir.path(), {"-sfx", "samples.txt", "fx.txt"}, true);
+    EXPECT_EQ(r.out, "SFX Mode...\nParsing sample descriptor file : samples.txt\n"
+                     "Parsing macro script file : fx.txt\n"
+                     "WARNING- No priority specified for sound effect : fx.txt,1\n"
+                     "Saving sound effect binary to : boom.sfx\n"
+                     "\nPriority definitions saved to : fx.h\nTotal Sound Effects : 1\n");
+    EXPECT_EQ(r.status, 0);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // previous file (or none) and no temporary file behind.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -9,11 +10,17 @@
 #include <vector>
 
 #include "bscomp_test_support.h"
+#include "compiler/linker.h"
+#include "compiler/macro_writers.h"
+#include "compiler/macros.h"
+#include "compiler/music.h"
 #include "compiler/output.h"
+#include "compiler/samples.h"
 
 using bscomp_test::MessageCapture;
 using bscomp_test::RunResult;
 using bscomp_test::TempDir;
+using bscomp_test::memorySource;
 using bscomp_test::runBscomp;
 
 namespace {
@@ -87,6 +94,82 @@ TEST_F(SafeOutput, WritingThroughASymbolicLinkUpdatesItsTarget)
     EXPECT_EQ(dir.read("packs/real.smp").substr(0, 4), "BSMP");
 }
 
+TEST_F(SafeOutput, ASourceNamedAsTheOutputIsNeverReplaced)
+{
+    dir.write("lead.txt", "lead\ns a\n{\nn\n}\n");
+    mkdir((dir / "sub").c_str(), 0755);
+    ASSERT_EQ(symlink("../lead.txt", (dir / "sub/link.txt").c_str()), 0);
+    ASSERT_EQ(link((dir / "good.txt").c_str(), (dir / "hard.txt").c_str()), 0);
+    struct Case {
+        std::vector<std::string> arguments;
+        std::string output;
+    } cases[] = {
+        {{"-smp", "good.txt", "good.txt"}, "good.txt"},
+        {{"-smp", "./hard.txt", "good.txt"}, "./hard.txt"},
+        {{"-ins", "sub/../lead.txt", "good.txt", "lead.txt"}, "sub/../lead.txt"},
+        {{"-ins", "sub/link.txt", "good.txt", "lead.txt"}, "sub/link.txt"},
+        {{"-mus", "out.mus", "lead.txt", "a.raw", "./out.mus"}, "out.mus"},
+    };
+    dir.write("out.mus", "main 1\n{\nend\n}\n");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.output);
+        const std::vector<std::string> before = dir.list();
+        RunResult r = run(c.arguments);
+        EXPECT_EQ(r.err, "ERROR- Destination file would overwrite a source file : " + c.output + "\n");
+        EXPECT_EQ(r.out, "") << "no stage runs";
+        EXPECT_EQ(r.status, 1);
+        EXPECT_EQ(dir.list(), before);
+    }
+    // A PCM file is opened only when the pack is built.
+    RunResult r = run({"-smp", "a.raw", "good.txt"});
+    EXPECT_EQ(r.err, "ERROR- Destination file would overwrite a source file : a.raw\n");
+    EXPECT_EQ(r.out, "SMP Mode...\nParsing sample descriptor file : good.txt\nSaving sample package to : a.raw\n");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(dir.read("a.raw"), "abcdefghij");
+
+    EXPECT_EQ(dir.read("good.txt"), "a a.raw 100 100\n");
+    EXPECT_EQ(dir.read("lead.txt"), "lead\ns a\n{\nn\n}\n");
+    EXPECT_EQ(dir.read("out.mus"), "main 1\n{\nend\n}\n");
+}
+
+// A pipe or a device cannot be replaced by renaming a file over it: the package is written into it.
+TEST_F(SafeOutput, PipesAndDevicesAreWrittenIntoNotReplaced)
+{
+    ASSERT_EQ(run({"-smp", "reference.smp", "good.txt"}).status, 0);
+    const std::string pack = dir.read("reference.smp");
+
+    // A named pipe with a reader (opened first, so that bscomp's open does not wait).
+    ASSERT_EQ(mkfifo((dir / "fifo").c_str(), 0644), 0);
+    int reader = open((dir / "fifo").c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    RunResult r = run({"-smp", "fifo", "good.txt"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    std::string received(pack.size() + 16, '\0');
+    ssize_t got = read(reader, received.data(), received.size());
+    close(reader);
+    EXPECT_EQ(received.substr(0, got > 0 ? size_t(got) : 0), pack);
+    struct stat info;
+    ASSERT_EQ(lstat((dir / "fifo").c_str(), &info), 0);
+    EXPECT_TRUE(S_ISFIFO(info.st_mode)) << "the pipe is still a pipe";
+
+    // An unnamed pipe reached through /dev/fd, as a shell's process substitution gives it.
+    int ends[2];
+    ASSERT_EQ(pipe(ends), 0);
+    r = run({"-smp", "/dev/fd/" + std::to_string(ends[1]), "good.txt"});
+    close(ends[1]);
+    EXPECT_EQ(r.status, 0) << r.err;
+    got = read(ends[0], received.data(), received.size());
+    close(ends[0]);
+    EXPECT_EQ(received.substr(0, got > 0 ? size_t(got) : 0), pack);
+
+    // A device: written into, and still the device afterwards.
+    r = run({"-smp", "/dev/null", "good.txt"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    ASSERT_EQ(lstat("/dev/null", &info), 0);
+    EXPECT_TRUE(S_ISCHR(info.st_mode));
+    EXPECT_EQ(dir.list(), (std::vector<std::string>{"a.raw", "bad.txt", "fifo", "good.txt", "reference.smp"}));
+}
+
 TEST_F(SafeOutput, AReadOnlyOutputIsNotReplaced)
 {
     if (geteuid() == 0) GTEST_SKIP() << "permissions do not bind root";
@@ -128,7 +211,10 @@ TEST(OutputFile, OpeningFailsQuietlyWhereNoFileCanBeWritten)
     EXPECT_EQ(openOutputFile(&out, (dir / "none/x.smp").c_str(), true), -1);
     EXPECT_EQ(openOutputFile(&out, dir.path().c_str(), true), -1);
     EXPECT_EQ(openOutputFile(&out, "", true), -1);
+    // A name longer than the file system allows cannot be created, although its temporary can.
+    EXPECT_EQ(openOutputFile(&out, (dir / std::string(300, 'n')).c_str(), true), -1);
     EXPECT_EQ(out.stream, nullptr);
+    EXPECT_EQ(dir.list(), std::vector<std::string>{}) << "no temporary file is left";
     EXPECT_EQ(messages.err(), "");
 }
 
@@ -159,6 +245,47 @@ TEST(OutputFile, AFailedCommitIsReportedAndCleanedUp)
     for (const auto& entry : std::filesystem::directory_iterator(dir / "sub"))
         left.push_back(entry.path().filename().string());
     EXPECT_EQ(left, std::vector<std::string>{"out.smp"});
+}
+
+// A package whose bytes cannot be written (a full disk) is reported, never announced as a success.
+TEST(PackageWriters, AFullDiskIsReportedInsteadOfSuccess)
+{
+    FILE* full = fopen("/dev/full", "wb");
+    if (!full) GTEST_SKIP() << "no /dev/full";
+    TempDir dir;
+    dir.write("a.raw", "abcdefghij");
+    {
+        MessageCapture messages;
+        FILE* descriptor = memorySource("a " + (dir / "a.raw") + " 100 100\n");
+        ASSERT_EQ(parseSampleDescriptor(descriptor, "samples.txt"), 0);
+        fclose(descriptor);
+        EXPECT_EQ(writeSamplePack(full, "out.smp"), -1);
+        EXPECT_EQ(messages.out(), "Parsing sample descriptor file : samples.txt\nSaving sample package to : out.smp\n");
+        EXPECT_EQ(messages.err(), "ERROR- Couldn't write to sample pack file : out.smp\n");
+        freeSamples();
+    }
+    clearerr(full);
+    {
+        MessageCapture messages;
+        FILE* script = memorySource("lead\ns any\n{\nn\nend\n}\n");
+        ASSERT_EQ(parseMacroScript(script, "instruments.txt", false, true), 0);
+        fclose(script);
+        EXPECT_EQ(writeInstrumentPack(full, "out.ins"), -1);
+        EXPECT_EQ(messages.out(), "Parsing macro script file : instruments.txt\nSaving instrument package to : out.ins\n");
+        EXPECT_EQ(messages.err(), "ERROR- Couldn't write to output file : out.ins\n");
+
+        clearerr(full);
+        FILE* channel = memorySource("main 1\n{\nusing lead\nc.4 12\nend\n}\n");
+        ASSERT_EQ(parseMusicScript(channel, "channel0.txt"), 0);
+        fclose(channel);
+        EXPECT_EQ(linkMusicTrack(full, "out.mus"), -1);
+        EXPECT_EQ(messages.err(), "ERROR- Couldn't write to output file : out.ins\n"
+                                  "ERROR- Couldn't write to output file : out.mus\n");
+        EXPECT_EQ(messages.out().find("Success"), std::string::npos) << messages.out();
+        releaseMusic();
+        releaseMacros();
+    }
+    fclose(full);
 }
 
 }  // namespace

@@ -154,6 +154,19 @@ TEST(SoundEffects, TheScriptIsNeverOverwritten)
     EXPECT_EQ(result.err, "ERROR- Sound effect file would overwrite the script : boom.sfx\n");
     EXPECT_EQ(folder.read("boom.sfx"), script);
     EXPECT_FALSE(folder.exists("boom.h"));
+
+    // The same through links: an effect file or the header that is the script under another name.
+    std::filesystem::create_directory(folder / "fx");
+    folder.write("fx/sounds.txt", script);
+    std::filesystem::create_symlink("sounds.txt", folder / "fx/boom.sfx");
+    result = folder.run({"-sfx", "samples.txt", "fx/sounds.txt"});
+    EXPECT_EQ(result.err, "ERROR- Sound effect file would overwrite the script : fx/boom.sfx\n");
+    std::filesystem::remove(folder / "fx/boom.sfx");
+    std::filesystem::create_hard_link(folder / "fx/sounds.txt", folder / "fx/sounds.h");
+    result = folder.run({"-sfx", "samples.txt", "fx/sounds.txt"});
+    EXPECT_EQ(result.err, "ERROR- Can't create priority definition file\n");
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(folder.read("fx/sounds.txt"), script);
 }
 
 TEST(SoundEffects, AFailedFileLeavesEarlierFilesAndThePreviousHeader)

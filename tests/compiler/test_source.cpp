@@ -79,6 +79,38 @@ TEST(ReadSourceLine, IgnoresNulBytes)
 {
     EXPECT_EQ(readParts(std::string("ab\0cd\n\0\0\n", 9)), (Parts{"abcd\n", "\n"}));
     EXPECT_EQ(readParts(std::string(5000, '\0')), (Parts{""}));
+    // Also between the CR and the LF of a line end, as in a UTF-16 text read byte by byte.
+    EXPECT_EQ(readParts(std::string("end\r\0\n\0x\r\0\0", 12)), (Parts{"end\n", "x\r"}));
+}
+
+TEST(ReadSourceLine, LargeSourcesReadTheSameAcrossEveryBufferBoundary)
+{
+    // Lines of every length up to the limit, with CR LF ends, lone CRs and NUL bytes falling on
+    // all positions of the stream's buffer: the parts are the text with NULs removed and CR LF
+    // turned into LF, cut after each LF.
+    std::string text;
+    std::string expected;
+    Parts lines;
+    uint32_t state = 2024;
+    auto next = [&state](uint32_t range) {
+        state = state * 1664525u + 1013904223u;
+        return (state >> 8) % range;
+    };
+    for (int i = 0; i < 400; ++i) {
+        std::string line;
+        const uint32_t length = next(2046);
+        while (line.size() < length) {
+            const uint32_t pick = next(20);
+            char c = pick == 0 ? '\r' : static_cast<char>('a' + pick);
+            if (pick == 1) text += '\0';
+            text += c;
+            line += c;
+        }
+        if (!line.empty() && line.back() == '\r') line.back() = 'z', text.back() = 'z';
+        text += next(2) ? "\r\n" : "\n";
+        lines.push_back(line + "\n");
+    }
+    EXPECT_EQ(readParts(text), lines);
 }
 
 TEST(CollapseDelimiters, CutsTheCommentAtTheFirstSemicolon)
