@@ -11,7 +11,7 @@ set -euo pipefail
 cd "$(dirname "$0")/../.."
 build=build/release
 cmake --preset release >/dev/null
-cmake --build --preset release --target demo bench_render >/dev/null
+BS_DEMO_PLAY=0 cmake --build --preset release --target demo bench_render >/dev/null
 demo="$build/examples/demo"
 bsrender="$build/tools/bsrender/bsrender"
 out=$(mktemp -d)
