@@ -19,8 +19,8 @@ const char kUsage[] =
     "  -o, --output FILE      WAV file to write (required); \"-\" writes to standard output\n"
     "  -m, --music FILE       music track (.mus) to play, starting at time 0\n"
     "  -a, --atten LEVEL      music attenuation, -128 to 127 (default 127, full volume)\n"
-    "  -e, --sfx SPEC         sound effect (.sfx) to play; repeat for more effects.\n"
-    "                         SPEC is FILE[@TIME[,PRIORITY[,LEFT,RIGHT]]]:\n"
+    "  -e, --sfx EFFECT       sound effect (.sfx) to play; repeat for more effects.\n"
+    "                         EFFECT is FILE[@TIME[,PRIORITY[,LEFT,RIGHT]]]:\n"
     "                           TIME      when it starts (default 0)\n"
     "                           PRIORITY  -128 to 127 but not 0; default BPRI_<name> from\n"
     "                                     --priorities, else 127\n"
@@ -95,24 +95,24 @@ std::vector<std::string> splitFields(const std::string& text)
     }
 }
 
-bool parseEffect(const std::string& spec, EffectRequest* request, std::string* error)
+bool parseEffect(const std::string& text, EffectRequest* request, std::string* error)
 {
     // The timing part begins at the last "@" that a time (a digit or a point) follows, so file
     // names may contain "@" elsewhere.
-    const size_t at = spec.rfind('@');
-    if (at != std::string::npos && at + 1 < spec.size() &&
-        (std::isdigit(static_cast<unsigned char>(spec[at + 1])) || spec[at + 1] == '.' ||
-         spec[at + 1] == ',')) {
-        request->path = spec.substr(0, at);
-        if (!parseEffectTiming(spec.substr(at + 1), request, error)) {
-            *error = "In --sfx " + spec + " : " + *error;
+    const size_t at = text.rfind('@');
+    if (at != std::string::npos && at + 1 < text.size() &&
+        (std::isdigit(static_cast<unsigned char>(text[at + 1])) || text[at + 1] == '.' ||
+         text[at + 1] == ',')) {
+        request->path = text.substr(0, at);
+        if (!parseEffectTiming(text.substr(at + 1), request, error)) {
+            *error = "In --sfx " + text + " : " + *error;
             return false;
         }
     } else {
-        request->path = spec;
+        request->path = text;
     }
     if (request->path.empty()) {
-        *error = "--sfx " + spec + " names no file";
+        *error = "--sfx " + text + " names no file";
         return false;
     }
     return true;
