@@ -29,22 +29,13 @@
 #include "host/platform/linux/linux_platform.h"
 #include "host/platform/linux/sdl_device.h"
 #include "test_packages.h"
+#include "watched_platform.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
-class WatchedPlatform final : public halvex::LinuxPlatform {
-public:
-    int32_t openDevice(void* window, const halvex::OutputFormat& format, uint32_t bufferBytes,
-                       halvex::OutputDevice** device) override
-    {
-        int32_t result = LinuxPlatform::openDevice(window, format, bufferBytes, device);
-        opened = static_cast<halvex::SdlOutputDevice*>(*device);
-        return result;
-    }
-    halvex::SdlOutputDevice* opened = nullptr;
-};
+using hosttest::WatchedPlatform;
 
 // Waits, on the device's thread, for the first sound after a request.
 struct SoundWatch {

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "engine/engine.h"
-#include "images.h"
+#include "package_images.h"
 
 using namespace testing_images;
 

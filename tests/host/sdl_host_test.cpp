@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "fake_host.h"
+#include "watched_platform.h"
 #include "formats/packages.h"
 #include "host/platform/linux/linux_platform.h"
 #include "host/platform/linux/sdl_device.h"
@@ -219,19 +220,7 @@ bool streamsAgree(const std::vector<uint8_t>& taken, uint64_t takenBefore,
     return true;
 }
 
-// The Linux platform, keeping hold of the device it opens to read its
-// statistics.
-class WatchedPlatform final : public halvex::LinuxPlatform {
-public:
-    int32_t openDevice(void* window, const halvex::OutputFormat& format, uint32_t bufferBytes,
-                       halvex::OutputDevice** device) override
-    {
-        int32_t result = LinuxPlatform::openDevice(window, format, bufferBytes, device);
-        opened = static_cast<halvex::SdlOutputDevice*>(*device);
-        return result;
-    }
-    halvex::SdlOutputDevice* opened = nullptr;
-};
+using hosttest::WatchedPlatform;
 
 TEST_F(SdlTest, DeviceReceivesExactlyTheEngineBlocksThatTheLogHolds)
 {

@@ -9,6 +9,7 @@
 
 #include "formats/opcodes.h"
 #include "formats/packages.h"
+#include "package_images.h"
 
 namespace testing_packages {
 
@@ -35,76 +36,59 @@ struct Sample {
     uint32_t contentQ16 = 440u << 16;
 };
 
-// Each sample gets its own copy of the data, in order.
-inline Bytes samplePack(const std::vector<Sample>& samples)
-{
-    Bytes out = header(BS_MAGIC_SAMPLES, uint32_t(samples.size()));
-    uint32_t offset = BS_HEADER_SIZE + BS_SAMPLE_ENTRY_SIZE * uint32_t(samples.size());
-    for (const Sample& s : samples) {
-        putU32(out, offset);
-        putU32(out, uint32_t(s.data.size()));
-        putU32(out, s.rateQ16);
-        putU32(out, s.contentQ16);
-        offset += uint32_t(s.data.size());
-    }
-    for (const Sample& s : samples)
-        for (int8_t v : s.data)
-            out.push_back(uint8_t(v));
-    return out;
-}
-
 struct Macro {
     uint32_t sampleIndex = 0;
     Bytes code;
     uint32_t noteOff = 0;  // instruments only
 };
 
-inline Bytes instrumentPack(const std::vector<Macro>& instruments)
-{
-    Bytes out = header(BS_MAGIC_INSTRUMENTS, uint32_t(instruments.size()));
-    uint32_t offset = BS_HEADER_SIZE + BS_INSTRUMENT_ENTRY_SIZE * uint32_t(instruments.size());
-    for (const Macro& m : instruments) {
-        putU32(out, m.sampleIndex);
-        putU32(out, offset);
-        putU32(out, m.noteOff);
-        offset += uint32_t(m.code.size());
-    }
-    for (const Macro& m : instruments)
-        out.insert(out.end(), m.code.begin(), m.code.end());
-    return out;
-}
-
-inline Bytes soundEffect(const std::vector<Macro>& channels)
-{
-    Bytes out = header(BS_MAGIC_EFFECT, uint32_t(channels.size()));
-    uint32_t offset = BS_HEADER_SIZE + BS_EFFECT_ENTRY_SIZE * uint32_t(channels.size());
-    for (const Macro& m : channels) {
-        putU32(out, m.sampleIndex);
-        putU32(out, offset);
-        offset += uint32_t(m.code.size());
-    }
-    for (const Macro& m : channels)
-        out.insert(out.end(), m.code.begin(), m.code.end());
-    return out;
-}
-
 struct Track {
     int8_t priority = 10;
     Bytes code;
 };
 
+// The layouts themselves come from the test suites' shared image builder.
+inline Bytes bytesOf(const testing_images::Image& image)
+{
+    return Bytes(image.data(), image.data() + image.size());
+}
+
+// Each sample gets its own copy of the data, in order.
+inline Bytes samplePack(const std::vector<Sample>& samples)
+{
+    std::vector<testing_images::SampleDef> defs;
+    for (const Sample& s : samples)
+        defs.push_back({s.data, s.rateQ16, s.contentQ16});
+    return bytesOf(testing_images::samplePack(defs));
+}
+
+inline Bytes instrumentPack(const std::vector<Macro>& instruments)
+{
+    std::vector<testing_images::InstrumentDef> defs;
+    for (const Macro& m : instruments)
+        defs.push_back({m.sampleIndex, m.code, m.noteOff});
+    return bytesOf(testing_images::instrumentPack(defs));
+}
+
+inline Bytes soundEffect(const std::vector<Macro>& channels)
+{
+    std::vector<testing_images::EffectChannelDef> defs;
+    for (const Macro& m : channels)
+        defs.push_back({m.sampleIndex, m.code});
+    return bytesOf(testing_images::effect(defs));
+}
+
+// The tracks' code back to back, each track starting at its own code.
 inline Bytes musicTrack(const std::vector<Track>& tracks)
 {
-    Bytes out = header(BS_MAGIC_MUSIC, uint32_t(tracks.size()));
-    uint32_t offset = BS_HEADER_SIZE + BS_TRACK_ENTRY_SIZE * uint32_t(tracks.size());
-    for (const Track& t : tracks) {
-        out.push_back(uint8_t(t.priority));
-        putU32(out, offset);
-        offset += uint32_t(t.code.size());
+    testing_images::Music music;
+    std::vector<std::pair<int8_t, std::string>> starts;
+    for (size_t i = 0; i < tracks.size(); ++i) {
+        const std::string label = "track" + std::to_string(i);
+        music.label(label).raw(tracks[i].code);
+        starts.emplace_back(tracks[i].priority, label);
     }
-    for (const Track& t : tracks)
-        out.insert(out.end(), t.code.begin(), t.code.end());
-    return out;
+    return bytesOf(music.build(starts));
 }
 
 // A ramp of `length` samples: -50, -49, ... (wrapping within int8).

@@ -1,4 +1,4 @@
-#include "images.h"
+#include "package_images.h"
 
 #include <cstring>
 

@@ -1,8 +1,8 @@
-// Builds engine package images in memory, laid out as the compiler writes
+// Builds package images for tests in memory, laid out as the compiler writes
 // them, in 4-byte-aligned storage; and small assemblers for macro and music
 // code.
-#ifndef BRIMSEL_TESTS_IMAGES_H
-#define BRIMSEL_TESTS_IMAGES_H
+#ifndef BS_TESTS_PACKAGE_IMAGES_H
+#define BS_TESTS_PACKAGE_IMAGES_H
 
 #include <cstdint>
 #include <map>
