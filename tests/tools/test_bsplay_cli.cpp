@@ -10,7 +10,6 @@
 #include <chrono>
 
 #include "cli_support.h"
-#include "formats/opcodes.h"
 #include "package_builder.h"
 
 using namespace cli_support;
@@ -19,19 +18,6 @@ using namespace testing_packages;
 namespace {
 
 constexpr uint16_t kSampleLength = 30000;
-
-Bytes waitRun(uint32_t ticks)
-{
-    uint8_t run[BS_WAIT_MAX_BYTES];
-    const unsigned length = bs_encodeWaitRun(ticks, run);
-    return Bytes(run, run + length);
-}
-
-Bytes& operator<<(Bytes& code, const Bytes& more)
-{
-    code.insert(code.end(), more.begin(), more.end());
-    return code;
-}
 
 // Sample 0: 30000 bytes of noise at 48000 Hz, pitched at 440 Hz.
 Bytes noisePack()
@@ -45,38 +31,33 @@ Bytes noisePack()
     return samplePack({{noise}});
 }
 
-Bytes loopWholeSample()
-{
-    return {MACRO_LOOPING, 0, 0, uint8_t(kSampleLength), uint8_t(kSampleLength >> 8)};
-}
-
 // Instrument 0: sample 0 looping at full volume until note-off.
 Bytes heldInstrument()
 {
-    Bytes code = loopWholeSample();
-    code << Bytes{MACRO_VOLUME, 127, 0, 0, MACRO_LOOP, 0xFF} << waitRun(100) << Bytes{MACRO_ENDLOOP};
-    const auto noteOff = uint32_t(code.size());
-    code.push_back(MACRO_END);
+    testing_images::Macro code;
+    code.looping(0, kSampleLength).volume(127).loop(-1).wait(100).endloop();
+    const uint32_t noteOff = code.here();
+    code.end();
     return instrumentPack({{0, code, noteOff}});
 }
 
 // One channel on sample 0 at 7/8 speed for `ticks` ticks.
 Bytes loopingEffect(uint32_t ticks)
 {
-    Bytes code = loopWholeSample();
-    code << Bytes{MACRO_VOLUME, 100, 0, 0, MACRO_FREQUENCY, 0x00, 0xE0, 0, 0, 0, 0, 0, 0} << waitRun(ticks)
-         << Bytes{MACRO_END};
+    testing_images::Macro code;
+    code.looping(0, kSampleLength).volume(100).frequency(0xE000).wait(ticks).end();
     return soundEffect({{0, code}});
 }
 
 // One track: `notes` notes of 24 ticks on `instrument`, then the end.
 Bytes tune(uint32_t notes, uint8_t instrument = 0)
 {
-    Bytes code = {MUSIC_USING, instrument};
+    testing_images::Music music;
+    music.label("tune").use(instrument);
     for (uint32_t i = 0; i < notes; ++i)
-        code << Bytes{MUSIC_NOTE, uint8_t(57 + i % 12)} << waitRun(24);
-    code << Bytes{MUSIC_NOTE_OFF, MUSIC_PRIORITY, 0};
-    return musicTrack({{10, code}});
+        music.note(uint8_t(57 + i % 12), 24);
+    music.noteOff().end();
+    return bytesOf(music.build({{10, "tune"}}));
 }
 
 bool isSilent(const std::vector<uint8_t>& bytes)
