@@ -66,7 +66,7 @@ TEST_F(LifecycleTest, WindowIsOptionalWherePlatformNeedsNone)
 
 TEST_F(LifecycleTest, RejectedPackFailsBeforeTheDeviceIsTouched)
 {
-    std::vector<uint8_t> bad = samples.bytes();
+    std::vector<uint8_t> bad(samples.data(), samples.data() + samples.size());
     bad[0] = 'X';
     Image badSamples(bad);
     EXPECT_EQ(halvex::initHost(platform, &window, badSamples.data(), instruments.data()),

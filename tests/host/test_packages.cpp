@@ -1,38 +1,12 @@
 #include "test_packages.h"
 
-#include <cstdio>
-#include <cstring>
-
-#include "package_images.h"
-
 namespace hosttest {
 
 namespace {
 
 constexpr uint16_t kSampleBytes = 30000;
 
-Image fromBuilt(const testing_images::Image& built)
-{
-    return Image(std::vector<uint8_t>(built.data(), built.data() + built.size()));
-}
-
 } // namespace
-
-Image::Image(const std::vector<uint8_t>& bytes)
-    : words_((bytes.size() + 3) / 4, 0), size_(static_cast<uint32_t>(bytes.size()))
-{
-    if (!bytes.empty())
-        std::memcpy(words_.data(), bytes.data(), bytes.size());
-}
-
-bool Image::save(const std::string& path) const
-{
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file)
-        return false;
-    bool ok = std::fwrite(data(), 1, size_, file) == size_;
-    return std::fclose(file) == 0 && ok;
-}
 
 Image samplePack()
 {
@@ -42,7 +16,7 @@ Image samplePack()
         seed = seed * 1664525u + 1013904223u;
         s = static_cast<int8_t>(seed >> 24);
     }
-    return fromBuilt(testing_images::samplePack({{noise}}));
+    return testing_images::samplePack({{noise}});
 }
 
 Image instrumentPack()
@@ -51,14 +25,14 @@ Image instrumentPack()
     code.looping(0, kSampleBytes).volume(127).loop(-1).wait(100).endloop(); // until note-off
     const uint32_t noteOff = code.here();
     code.end();
-    return fromBuilt(testing_images::instrumentPack({{0, code, noteOff}}));
+    return testing_images::instrumentPack({{0, code, noteOff}});
 }
 
 Image loopingEffect(uint32_t ticks)
 {
     testing_images::Macro code;
     code.looping(0, kSampleBytes).volume(100).frequency(0xE000).wait(ticks).end(); // 7/8 speed
-    return fromBuilt(testing_images::effect({{0, code}}));
+    return testing_images::effect({{0, code}});
 }
 
 Image tune(uint32_t notes)
@@ -69,7 +43,7 @@ Image tune(uint32_t notes)
     for (uint32_t i = 0; i < notes; ++i)
         music.note(scale[i % sizeof scale], 24);
     music.noteOff().end();
-    return fromBuilt(music.build({{10, "tune"}}));
+    return music.build({{10, "tune"}});
 }
 
 } // namespace hosttest

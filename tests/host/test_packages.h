@@ -4,26 +4,13 @@
 #define HALVEX_TESTS_TEST_PACKAGES_H
 
 #include <cstdint>
-#include <string>
-#include <vector>
+
+#include "package_images.h"
 
 namespace hosttest {
 
-// A package image at an address that is a multiple of 4, as the engine wants.
-class Image {
-public:
-    Image() = default;
-    explicit Image(const std::vector<uint8_t>& bytes);
-    const uint8_t* data() const { return reinterpret_cast<const uint8_t*>(words_.data()); }
-    uint32_t size() const { return size_; }
-    std::vector<uint8_t> bytes() const { return {data(), data() + size_}; }
-    // Writes the image to a file; false on failure.
-    bool save(const std::string& path) const;
-
-private:
-    std::vector<uint32_t> words_;
-    uint32_t size_ = 0;
-};
+// Images at addresses that are multiples of 4, as the engine wants.
+using Image = testing_images::Image;
 
 // Sample 0: 30000 bytes of noise recorded at 48000 Hz, pitched at 440 Hz.
 Image samplePack();
