@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "compiler/messages.h"
+#include "compiler/output.h"
 #include "compiler/music.h"
 #include "formats/packages.h"
 
@@ -76,13 +77,10 @@ int linkMusicTrack(FILE* out, const char* outName)
     uint32_t size = 0;
     if (buildMusicTrack(&image, &size) != 0)
         return -1;
-    // Flushed before the success lines, so that a full disk is reported instead of success.
-    bool written = std::fwrite(image, 1, size, out) == size && std::fflush(out) == 0;
+    int result = writePackageImage(out, outName, image, size, kCouldntWriteOutput);
     std::free(image);
-    if (!written) {
-        printMessage(stderr, "%s%s\n", kCouldntWriteOutput, outName);
+    if (result != 0)
         return -1;
-    }
     printMessage(stdout, "\nSuccess! %u Bytes written to : %s\n", size, outName);
     printMessage(stdout, "Total Tracks %u, Total Blocks : %u\n", trackCount(), blockCount());
     return 0;

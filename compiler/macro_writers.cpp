@@ -32,15 +32,6 @@ void writeHeader(uint8_t* image, const char* magic, uint32_t count)
 
 // Writes a finished image to `out` and flushes it, so that a full disk is reported here rather
 // than after a success line; a short write prints the message.
-int writeImage(FILE* out, const char* name, const uint8_t* image, uint32_t size)
-{
-    if (std::fwrite(image, 1, size, out) != size || std::fflush(out) != 0) {
-        printMessage(stderr, "%s%s\n", kCouldntWriteOutput, name);
-        return -1;
-    }
-    return 0;
-}
-
 int writeEffectFile(uint32_t index, const char* fileName, const char* scriptPath)
 {
     printMessage(stdout, "%s%s\n", "Saving sound effect binary to : ", fileName);
@@ -60,7 +51,7 @@ int writeEffectFile(uint32_t index, const char* fileName, const char* scriptPath
         std::free(image);
         return -1;
     }
-    int result = writeImage(out.stream, fileName, image, size);
+    int result = writePackageImage(out.stream, fileName, image, size, kCouldntWriteOutput);
     std::free(image);
     if (result != 0) {
         discardOutputFile(&out);
@@ -178,7 +169,7 @@ int writeInstrumentPack(FILE* out, const char* outName)
     uint32_t size = 0;
     if (buildInstrumentPack(&image, &size) != 0)
         return -1;
-    int result = writeImage(out, outName, image, size);
+    int result = writePackageImage(out, outName, image, size, kCouldntWriteOutput);
     std::free(image);
     if (result != 0)
         return -1;

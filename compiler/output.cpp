@@ -199,3 +199,13 @@ bool isSameFile(const char* path, const char* other)
     return path && other && stat(path, &first) == 0 && stat(other, &second) == 0 &&
            first.st_dev == second.st_dev && first.st_ino == second.st_ino;
 }
+
+int writePackageImage(FILE* stream, const char* name, const void* image, size_t size,
+                      const char* failure)
+{
+    if (fwrite(image, 1, size, stream) != size || fflush(stream) != 0) {
+        printMessage(stderr, kFormatSubject, failure, name);
+        return -1;
+    }
+    return 0;
+}

@@ -4,6 +4,7 @@
 // stays as it was.
 #pragma once
 
+#include <cstddef>
 #include <cstdio>
 
 struct OutputFile {
@@ -28,6 +29,12 @@ int commitOutputFile(OutputFile* out);
 // Closes and removes the temporary file; the previous file at `path` (or none) stays.
 // Does nothing for an empty OutputFile.
 void discardOutputFile(OutputFile* out);
+
+// Writes a whole package image to `stream` and flushes it, so that a full disk is reported
+// before any success line. On failure prints `failure` (a catalogue text ending " : ") and
+// `name`, and returns -1.
+int writePackageImage(FILE* stream, const char* name, const void* image, size_t size,
+                      const char* failure);
 
 // True when `path` names an existing file that is `file` itself, however it is spelt (another
 // relative path, a symbolic or a hard link), so that a package never replaces its own source.

@@ -360,9 +360,7 @@ int writeSamplePack(FILE* out, const char* outName)
         bs_writeU32(entry + BS_SAMPLE_ENTRY_CONTENT_FREQ, toFixed16(sample.contentFrequency));
     }
 
-    // Flushed before the success lines, so that a full disk is reported instead of success.
-    if (fwrite(pack, 1, packSize, out) != packSize || fflush(out) != 0) {
-        printMessage(stderr, kFormatSubject, kCouldntWritePack, outName);
+    if (writePackageImage(out, outName, pack, packSize, kCouldntWritePack) != 0) {
         result = -1;
     } else {
         printMessage(stdout, kSuccessLine, static_cast<unsigned>(packSize), outName);
