@@ -66,6 +66,35 @@ private:
     CodeBounds bounds_;
 };
 
+// Runs the code of a macro channel or a music track (`owner`, which has
+// `priority` and `wait`) until it waits or stops: a wait run sets `wait`;
+// any other byte is an opcode for `execute`, which returns false for one
+// that ends the code, as does running off its end (`stop`).  Code that has
+// not waited after kElementsPerTick elements yields until the next tick.
+template <typename Owner, typename Execute, typename Stop>
+void runUntilWait(Owner& owner, CodeReader& reader, Execute execute, Stop stop)
+{
+    int budget = kElementsPerTick;
+    while (owner.priority != 0 && owner.wait == 0) {
+        if (budget-- == 0) {
+            owner.wait = 1; // resume with the next tick
+            break;
+        }
+        if (!reader.has(1)) {
+            stop();
+            break;
+        }
+        const uint8_t byte = reader.peek();
+        if (byte & BS_WAIT_FLAG) {
+            owner.wait = reader.waitRun();
+            continue;
+        }
+        reader.u8();
+        if (!execute(byte))
+            stop();
+    }
+}
+
 // Counts down with the 32-bit wrap of the tables (an idle counter may run on).
 inline int32_t countDown(int32_t wait)
 {

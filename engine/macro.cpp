@@ -95,25 +95,9 @@ void runMacro(int channel)
     MacroChannel& c = channels[channel];
     Voice& v = *c.voice;
     CodeReader reader(c.code, c.position, channelCode[channel]);
-    int budget = kElementsPerTick;
-    while (c.priority != 0 && c.wait == 0) {
-        if (budget-- == 0) {
-            c.wait = 1; // resume with the next tick
-            break;
-        }
-        if (!reader.has(1)) {
-            endMacro(channel);
-            break;
-        }
-        const uint8_t byte = reader.peek();
-        if (byte & BS_WAIT_FLAG) {
-            c.wait = reader.waitRun();
-            continue;
-        }
-        reader.u8();
-        if (!execute(c, v, byte, reader))
-            endMacro(channel);
-    }
+    runUntilWait(
+        c, reader, [&](uint8_t op) { return execute(c, v, op, reader); },
+        [&] { endMacro(channel); });
     c.position = reader.position();
     c.wait = countDown(c.wait);
 }

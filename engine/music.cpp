@@ -225,25 +225,8 @@ void stepTrack(int track)
     if (t.panChanged != 0)
         recomputePan(t);
     CodeReader reader(t.code, t.position, trackCode[track]);
-    int budget = kElementsPerTick;
-    while (t.priority != 0 && t.wait == 0) {
-        if (budget-- == 0) {
-            t.wait = 1; // resume with the next tick
-            break;
-        }
-        if (!reader.has(1)) {
-            endTrack(t);
-            break;
-        }
-        const uint8_t byte = reader.peek();
-        if (byte & BS_WAIT_FLAG) {
-            t.wait = reader.waitRun();
-            continue;
-        }
-        reader.u8();
-        if (!execute(track, byte, reader))
-            endTrack(t);
-    }
+    runUntilWait(
+        t, reader, [&](uint8_t op) { return execute(track, op, reader); }, [&] { endTrack(t); });
     t.position = reader.position();
     t.wait = countDown(t.wait);
 }
