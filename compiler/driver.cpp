@@ -153,15 +153,15 @@ int runCompiler(int argc, char** argv)
             if (!sources[i]) {
                 printMessage(stderr, kFormatSubject, kCantOpenSourceFile, name);
                 allOpen = false;
+            } else if (noteInputFile(sources[i]) != 0) {
+                allOpen = false;
             }
         }
         // The same file named as output and as a source (a slip of the keyboard) would lose the
         // source to the package; nothing has been read yet, so stop here.
-        for (int i = 0; i < sourceCount && allOpen && entry->hasOutput; ++i) {
-            if (isOpenFile(output.target ? output.target : outName, sources[i])) {
-                printMessage(stderr, kFormatSubject, kOutputIsSource, outName);
-                allOpen = false;
-            }
+        if (allOpen && entry->hasOutput && replacesInputFile(outName)) {
+            printMessage(stderr, kFormatSubject, kOutputIsSource, outName);
+            allOpen = false;
         }
         if (allOpen) {
             printMessage(stdout, kFormatMessage, kBanners[entry->mode]);
@@ -183,6 +183,7 @@ int runCompiler(int argc, char** argv)
     releaseMusic();
     releaseMacros();
     freeSamples();
+    releaseInputFiles();
     if (sources) {
         for (int i = 0; i < sourceCount; ++i) {
             if (sources[i]) fclose(sources[i]);

@@ -32,15 +32,9 @@ void writeHeader(uint8_t* image, const char* magic, uint32_t count)
 
 // Writes a finished image to `out` and flushes it, so that a full disk is reported here rather
 // than after a success line; a short write prints the message.
-int writeEffectFile(uint32_t index, const char* fileName, const char* scriptPath)
+int writeEffectFile(uint32_t index, const char* fileName)
 {
     printMessage(stdout, "%s%s\n", "Saving sound effect binary to : ", fileName);
-    if (std::strcmp(fileName, scriptPath) == 0 || isSameFile(fileName, scriptPath)) {
-        // The effect would replace the script it comes from (also through a link).
-        printMessage(stderr, "%s%s\n", "ERROR- Sound effect file would overwrite the script : ",
-                     fileName);
-        return -1;
-    }
     uint8_t* image = nullptr;
     uint32_t size = 0;
     if (buildSoundEffect(index, &image, &size) != 0)
@@ -64,8 +58,9 @@ int writePriorityHeader(const char* scriptPath)
 {
     char* headerName = nullptr;
     if (deriveFileName(scriptPath, &headerName, ".h", kPathSeparators) != 0 ||
-        std::strcmp(headerName, scriptPath) == 0 || isSameFile(headerName, scriptPath)) {
-        // Never overwrite the script itself (a script named *.h, or a link to it).
+        std::strcmp(headerName, scriptPath) == 0) {
+        // Never overwrite the script itself (a script named *.h); other spellings of an input
+        // were refused before any file was written.
         printMessage(stderr, "%s", "ERROR- Can't create priority definition file\n");
         std::free(headerName);
         return -1;
@@ -94,6 +89,35 @@ int writePriorityHeader(const char* scriptPath)
     printMessage(stdout, "\nPriority definitions saved to : %s\n", headerName);
     std::free(headerName);
     return 0;
+}
+
+// The effect files and the header, checked against every file the run reads before the first
+// of them is written, so that a slip refuses the whole run instead of losing a source half-way.
+// A header spelt exactly like the script is left to writePriorityHeader's own message.
+int checkEffectOutputs(const char* scriptPath)
+{
+    const CompiledMacro* macros = macroList();
+    for (uint32_t i = 0; i < macroCount(); ++i) {
+        char* fileName = effectFileName(scriptPath, macros[i].label);
+        if (!fileName) {
+            printMessage(stderr, "%s", kOutOfMemory);
+            return -1;
+        }
+        const bool refused = replacesInputFile(fileName);
+        if (refused)
+            printMessage(stderr, "%s%s\n", kOutputIsSource, fileName);
+        std::free(fileName);
+        if (refused)
+            return -1;
+    }
+    char* headerName = nullptr;
+    if (deriveFileName(scriptPath, &headerName, ".h", kPathSeparators) != 0)
+        return 0;
+    const bool refused = std::strcmp(headerName, scriptPath) != 0 && replacesInputFile(headerName);
+    if (refused)
+        printMessage(stderr, "%s%s\n", kOutputIsSource, headerName);
+    std::free(headerName);
+    return refused ? -1 : 0;
 }
 
 } // namespace
@@ -185,6 +209,8 @@ int writeSoundEffects()
         printMessage(stderr, "%s", kUnexpectedNull);
         return -1;
     }
+    if (checkEffectOutputs(scriptPath) != 0)
+        return -1;
     const CompiledMacro* macros = macroList();
     for (uint32_t i = 0; i < macroCount(); ++i) {
         char* fileName = effectFileName(scriptPath, macros[i].label);
@@ -192,7 +218,7 @@ int writeSoundEffects()
             printMessage(stderr, "%s", kOutOfMemory);
             return -1;
         }
-        int result = writeEffectFile(i, fileName, scriptPath);
+        int result = writeEffectFile(i, fileName);
         std::free(fileName);
         if (result != 0)
             return -1;

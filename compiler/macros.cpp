@@ -23,6 +23,12 @@ struct MacroParser {
     uint32_t capacity;
     uint32_t count;
     NameIndex labels;
+    // Sound effects only: each label folded to lower case, since labels become file names and
+    // some file systems do not tell case apart.
+    char** foldedLabels;
+    uint32_t foldedCount;
+    uint32_t foldedCapacity;
+    NameIndex foldedIndex;
 
     char* lineBuffer;
     char* fileName;
@@ -110,6 +116,46 @@ void releaseMacro(CompiledMacro* macro)
     }
 }
 
+bool isIdentifier(const char* text)
+{
+    if (!std::isalpha(static_cast<unsigned char>(*text)) && *text != '_')
+        return false;
+    for (; *text; ++text)
+        if (!std::isalnum(static_cast<unsigned char>(*text)) && *text != '_')
+            return false;
+    return true;
+}
+
+// A sound effect's label becomes a file beside the script and a name in the priority header:
+// it must not lead out of the script's folder, nor fall on another effect's file where case is
+// not told apart; a label that is no C identifier only breaks the header, so it is a warning.
+int checkEffectLabel(const char* label)
+{
+    if (std::strpbrk(label, "/\\:")) {
+        printSubjectAtLine("ERROR- Sound effect label must not name another folder : ", label);
+        return -1;
+    }
+    if (growArray(&parser.foldedLabels, &parser.foldedCapacity, parser.foldedCount + 1) != 0)
+        return -1;
+    char* folded = strdup(label);
+    if (!folded) {
+        printMessage(stderr, "%s", kOutOfMemory);
+        return -1;
+    }
+    for (char* p = folded; *p; ++p)
+        *p = static_cast<char>(std::tolower(static_cast<unsigned char>(*p)));
+    parser.foldedLabels[parser.foldedCount++] = folded;
+    if (findName(&parser.foldedIndex, folded, nullptr)) {
+        printSubjectAtLine("ERROR- Sound effect label differs only in case from another : ", label);
+        return -1;
+    }
+    if (addName(&parser.foldedIndex, folded, parser.count) != 0)
+        return -1;
+    if (!isIdentifier(label))
+        printSubjectAtLine("WARNING- Sound effect label is not a C identifier : ", label);
+    return 0;
+}
+
 // The header line: a label, and for a sound effect its priority.
 int parseHeader(CompiledMacro* macro, const char* label)
 {
@@ -137,6 +183,8 @@ int parseHeader(CompiledMacro* macro, const char* label)
         printSubjectAtLine("ERROR- Macro already defined with label : ", label);
         return -1;
     }
+    if (parser.soundEffects && checkEffectLabel(label) != 0)
+        return -1;
     macro->label = strdup(label);
     if (!macro->label) {
         printMessage(stderr, "%s", kOutOfMemory);
@@ -498,6 +546,10 @@ void releaseMacros()
         std::free(parser.macros);
     }
     freeNameIndex(&parser.labels);
+    for (uint32_t i = 0; i < parser.foldedCount; ++i)
+        std::free(parser.foldedLabels[i]);
+    std::free(parser.foldedLabels);
+    freeNameIndex(&parser.foldedIndex);
     std::free(parser.lineBuffer);
     std::free(parser.fileName);
     parser = MacroParser{};

@@ -10,8 +10,11 @@
 #include <cstring>
 
 #include "compiler/messages.h"
+#include "files/input_files.h"
 
 namespace {
+
+InputFiles gInputs;
 
 char* copyText(const char* text)
 {
@@ -184,25 +187,38 @@ void discardOutputFile(OutputFile* out)
     release(out);
 }
 
-bool isOpenFile(const char* path, FILE* file)
+int noteInputFile(FILE* file)
 {
-    struct stat named;
-    struct stat open;
-    return path && file && stat(path, &named) == 0 && fstat(fileno(file), &open) == 0 &&
-           named.st_dev == open.st_dev && named.st_ino == open.st_ino;
+    if (gInputs.add(file)) return 0;
+    printMessage(stderr, kFormatMessage, kOutOfMemory);
+    return -1;
 }
 
-bool isSameFile(const char* path, const char* other)
+int noteInputName(const char* path)
 {
-    struct stat first;
-    struct stat second;
-    return path && other && stat(path, &first) == 0 && stat(other, &second) == 0 &&
-           first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+    if (gInputs.add(path)) return 0;
+    printMessage(stderr, kFormatMessage, kOutOfMemory);
+    return -1;
+}
+
+bool replacesInputFile(const char* path)
+{
+    return gInputs.contains(path);
+}
+
+void releaseInputFiles()
+{
+    gInputs.clear();
 }
 
 int writePackageImage(FILE* stream, const char* name, const void* image, size_t size,
                       const char* failure)
 {
+    // Every input of the run has been opened or named by now.
+    if (replacesInputFile(name)) {
+        printMessage(stderr, kFormatSubject, kOutputIsSource, name);
+        return -1;
+    }
     if (fwrite(image, 1, size, stream) != size || fflush(stream) != 0) {
         printMessage(stderr, kFormatSubject, failure, name);
         return -1;

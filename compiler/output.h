@@ -21,7 +21,7 @@ struct OutputFile {
 // prints its own message); on failure *out is left empty.
 int openOutputFile(OutputFile* out, const char* path, bool binary);
 
-// Flushes, syncs, closes and renames the temporary file over `path`. 0, or -1 after printing
+// Flushes, closes and renames the temporary file over `path`. 0, or -1 after printing
 // "ERROR- Couldn't write to output file : " and the path (the temporary file is removed).
 // Either way *out is left empty.
 int commitOutputFile(OutputFile* out);
@@ -31,13 +31,18 @@ int commitOutputFile(OutputFile* out);
 void discardOutputFile(OutputFile* out);
 
 // Writes a whole package image to `stream` and flushes it, so that a full disk is reported
-// before any success line. On failure prints `failure` (a catalogue text ending " : ") and
-// `name`, and returns -1.
+// before any success line. A `name` that leads to a file the run reads is refused first, with
+// "ERROR- Destination file would overwrite a source file : ". On failure prints `failure` (a
+// catalogue text ending " : ") and `name`, and returns -1.
 int writePackageImage(FILE* stream, const char* name, const void* image, size_t size,
                       const char* failure);
 
-// True when `path` names an existing file that is `file` itself, however it is spelt (another
-// relative path, a symbolic or a hard link), so that a package never replaces its own source.
-bool isOpenFile(const char* path, FILE* file);
-// True when both paths name the same existing file.
-bool isSameFile(const char* path, const char* other);
+// The files the run reads: every source and sample file is noted when it is opened or named,
+// and no output is put in place over one of them, however it is spelt (another relative path,
+// a symbolic or a hard link). Each returns 0, or -1 after "ERROR- Out of memory".
+int noteInputFile(FILE* file);
+int noteInputName(const char* path);
+// True when writing `path` would replace a file the run reads.
+bool replacesInputFile(const char* path);
+// Forgets the run's inputs; called by the driver's clean-up.
+void releaseInputFiles();

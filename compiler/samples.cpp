@@ -175,6 +175,8 @@ int parseDefinition(char* line, const char* fileName, unsigned lineNumber)
     sample.end = kEndNotGiven;
     // Counted from here on, even if the rest of the line fails.
     ++gCount;
+    // No output of the run may replace a sample's PCM file, in whatever mode it is read.
+    if (noteInputName(nameCopy) != 0) return -1;
     if (addName(&gLabels, sample.label, gCount - 1) != 0) return -1;
 
     const LineContext at{fileName, lineNumber, sample.label};
@@ -326,11 +328,6 @@ int writeSamplePack(FILE* out, const char* outName)
             sample.dataOffset = gSamples[sample.owner].dataOffset;
             sample.fileSize = gSamples[sample.owner].fileSize;
         } else {
-            // A PCM file named as the output would be replaced by the pack built from it.
-            if (isSameFile(sample.fileName, outName)) {
-                printMessage(stderr, kFormatSubject, kOutputIsSource, outName);
-                return -1;
-            }
             sample.dataOffset = static_cast<uint32_t>(runningSize);
             if (loadPcmFile(sample, runningSize) != 0) return -1;
             runningSize += sample.fileSize;

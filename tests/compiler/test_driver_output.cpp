@@ -120,12 +120,24 @@ TEST_F(SafeOutput, ASourceNamedAsTheOutputIsNeverReplaced)
         EXPECT_EQ(r.status, 1);
         EXPECT_EQ(dir.list(), before);
     }
-    // A PCM file is opened only when the pack is built.
-    RunResult r = run({"-smp", "a.raw", "good.txt"});
-    EXPECT_EQ(r.err, "ERROR- Destination file would overwrite a source file : a.raw\n");
-    EXPECT_EQ(r.out, "SMP Mode...\nParsing sample descriptor file : good.txt\nSaving sample package to : a.raw\n");
-    EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(dir.read("a.raw"), "abcdefghij");
+    // A PCM file is read (or only named, in "-ins") once the stages run: the package is refused
+    // before it is written, by name or through a link.
+    ASSERT_EQ(symlink("a.raw", (dir / "pcm.lnk").c_str()), 0);
+    const Case late[] = {
+        {{"-smp", "a.raw", "good.txt"}, "SMP Mode...\nParsing sample descriptor file : good.txt\nSaving sample package to : a.raw\n"},
+        {{"-ins", "a.raw", "good.txt", "lead.txt"}, "INS Mode...\nParsing sample descriptor file : good.txt\n"
+            "Parsing macro script file : lead.txt\nSaving instrument package to : a.raw\n"},
+        {{"-ins", "pcm.lnk", "good.txt", "lead.txt"}, "INS Mode...\nParsing sample descriptor file : good.txt\n"
+            "Parsing macro script file : lead.txt\nSaving instrument package to : pcm.lnk\n"},
+    };
+    for (const Case& c : late) {
+        SCOPED_TRACE(c.arguments[1]);
+        RunResult r = run(c.arguments);
+        EXPECT_EQ(r.err, "ERROR- Destination file would overwrite a source file : " + c.arguments[1] + "\n");
+        EXPECT_EQ(r.out, c.output);
+        EXPECT_EQ(r.status, 1);
+        EXPECT_EQ(dir.read("a.raw"), "abcdefghij");
+    }
 
     EXPECT_EQ(dir.read("good.txt"), "a a.raw 100 100\n");
     EXPECT_EQ(dir.read("lead.txt"), "lead\ns a\n{\nn\n}\n");

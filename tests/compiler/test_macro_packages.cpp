@@ -148,25 +148,46 @@ TEST(SoundEffects, TheScriptIsNeverOverwritten)
     EXPECT_TRUE(folder.exists("boom.sfx"));
     EXPECT_EQ(folder.read("effects.h"), script);
 
-    // A script named like one of its effect files.
-    result = folder.effects(script, "boom.sfx");
-    EXPECT_EQ(result.status, 1);
-    EXPECT_EQ(result.err, "ERROR- Sound effect file would overwrite the script : boom.sfx\n");
-    EXPECT_EQ(folder.read("boom.sfx"), script);
-    EXPECT_FALSE(folder.exists("boom.h"));
-
-    // The same through links: an effect file or the header that is the script under another name.
+    // An effect file or the header that is one of the run's inputs under any name (the script,
+    // the descriptor, a PCM file; by name or through a link) refuses the run before any file is
+    // written.
+    const std::string samples = folder.read("samples.txt");
     std::filesystem::create_directory(folder / "fx");
     folder.write("fx/sounds.txt", script);
+    folder.write("fx/other.txt", "other 2\ns drum\n{\nend\n}\n" + script);
     std::filesystem::create_symlink("sounds.txt", folder / "fx/boom.sfx");
-    result = folder.run({"-sfx", "samples.txt", "fx/sounds.txt"});
-    EXPECT_EQ(result.err, "ERROR- Sound effect file would overwrite the script : fx/boom.sfx\n");
-    std::filesystem::remove(folder / "fx/boom.sfx");
-    std::filesystem::create_hard_link(folder / "fx/sounds.txt", folder / "fx/sounds.h");
-    result = folder.run({"-sfx", "samples.txt", "fx/sounds.txt"});
-    EXPECT_EQ(result.err, "ERROR- Can't create priority definition file\n");
-    EXPECT_EQ(result.status, 1);
+    std::filesystem::create_hard_link(folder / "samples.txt", folder / "fx/other.h");
+    struct Case {
+        std::vector<std::string> arguments;
+        std::string refused;
+    } cases[] = {
+        {{"-sfx", "samples.txt", "boom.sfx"}, "boom.sfx"},
+        {{"-sfx", "boom.sfx", "effects.txt"}, "boom.sfx"},
+        {{"-sfx", "samples.txt", "fx/sounds.txt"}, "fx/boom.sfx"},
+        {{"-sfx", "samples.txt", "fx/other.txt"}, "fx/other.h"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.refused);
+        if (c.arguments[1] == "boom.sfx") {
+            folder.write("boom.sfx", samples);
+            folder.write("effects.txt", script);
+        } else if (c.arguments[2] == "boom.sfx") {
+            folder.write("boom.sfx", script);
+        }
+        const std::vector<std::string> before = folder.list();
+        result = folder.run(c.arguments);
+        EXPECT_EQ(result.err, "ERROR- Destination file would overwrite a source file : " + c.refused + "\n");
+        EXPECT_EQ(result.status, 1);
+        EXPECT_EQ(folder.list(), before);
+    }
     EXPECT_EQ(folder.read("fx/sounds.txt"), script);
+    EXPECT_EQ(folder.read("samples.txt"), samples);
+    // A PCM file named like an effect.
+    folder.write("samples.txt", "drum boom.sfx 11025 100\n");
+    folder.write("boom.sfx", "pcm");
+    result = folder.effects(script);
+    EXPECT_EQ(result.err, "ERROR- Destination file would overwrite a source file : boom.sfx\n");
+    EXPECT_EQ(folder.read("boom.sfx"), "pcm");
 }
 
 TEST(SoundEffects, AFailedFileLeavesEarlierFilesAndThePreviousHeader)

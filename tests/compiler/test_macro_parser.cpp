@@ -51,6 +51,12 @@ TEST(MacroParser, HeaderLineErrors)
         {"boom 128\n", "ERROR- Priority out of range in : effects.txt,1\n"},
         {"  boom   -129 ; comment\n", "ERROR- Priority out of range in : effects.txt,1\n"},
         {"boom 5 extra\n", "ERROR- Garbage at end of line in : effects.txt,1\n"},
+        // Labels name files beside the script.
+        {"../../escape 5\n", "ERROR- Sound effect label must not name another folder : ../../escape in : effects.txt,1\n"},
+        {"fx\\boom 5\n", "ERROR- Sound effect label must not name another folder : fx\\boom in : effects.txt,1\n"},
+        {"c:boom 5\n", "ERROR- Sound effect label must not name another folder : c:boom in : effects.txt,1\n"},
+        {"boom 1\ns piano\n{\ne\n}\nBOOM 2\n",
+         "ERROR- Sound effect label differs only in case from another : BOOM in : effects.txt,6\n"},
     };
     for (const MessageCase& c : effects)
         expectEffectMessages(c, 1);
@@ -60,12 +66,19 @@ TEST(MacroParser, HeaderLinesThatAreAccepted)
 {
     ScriptFolder folder;
     RunResult result = folder.effects("quiet -128\ns piano\n{\ne\n}\nloud 127\ns piano\n{\ne\n}\n"
-                                      "odd 12abc\ns piano\n{\ne\n}\nLoud\ns piano\n{\ne\n}\n");
+                                      "odd 12abc\ns piano\n{\ne\n}\nSoft\ns piano\n{\ne\n}\n"
+                                      "hit-2 3\ns piano\n{\ne\n}\n");
     ASSERT_EQ(result.status, 0) << result.err;
-    // Labels differing in case are different macros; a missing priority is 127.
-    EXPECT_EQ(result.err, "WARNING- No priority specified for sound effect : effects.txt,16\n");
+    // A missing priority is 127; a label the header cannot name in C is only a warning.
+    EXPECT_EQ(result.err, "WARNING- No priority specified for sound effect : effects.txt,16\n"
+                          "WARNING- Sound effect label is not a C identifier : hit-2 in : effects.txt,21\n");
     EXPECT_EQ(folder.read("effects.h"), "#define BPRI_quiet\t\t-128\n#define BPRI_loud\t\t127\n"
-                                        "#define BPRI_odd\t\t12\n#define BPRI_Loud\t\t127\n");
+                                        "#define BPRI_odd\t\t12\n#define BPRI_Soft\t\t127\n"
+                                        "#define BPRI_hit-2\t\t3\n");
+    EXPECT_TRUE(folder.exists("hit-2.sfx"));
+    // Instruments are no files: labels differing in case are two macros.
+    result = folder.instruments("lead\ns piano\n{\nn\n}\nLEAD\ns piano\n{\nn\n}\n");
+    EXPECT_EQ(result.status, 0) << result.err;
 }
 
 TEST(MacroParser, StructureOfMacrosAndChannelBlocks)
