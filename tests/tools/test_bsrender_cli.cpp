@@ -120,6 +120,22 @@ TEST_F(BsrenderCli, AFailedRunLeavesAnEarlierOutputAlone)
     EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 6);
 }
 
+TEST_F(BsrenderCli, NeverWritesOverOneOfItsInputs)
+{
+    writeText(dir / "prio.h", "#define BPRI_blip\t\t5\n");
+    fs::create_symlink("song.mus", dir / "song.lnk");
+    fs::create_hard_link(dir / "t.ins", dir / "hard.ins");
+    const std::string outputs[] = {"song.mus", "./song.lnk", "hard.ins", "t.smp", "blip.sfx", "prio.h"};
+    for (const std::string& output : outputs) {
+        const std::vector<uint8_t> before = readBytes(dir / output);
+        const ToolRun r = bsrender({"t.smp", "t.ins", "-m", "song.mus", "-e", "blip.sfx", "-p", "prio.h", "-o", output});
+        EXPECT_EQ(r.status, 1) << output;
+        EXPECT_EQ(r.err, "ERROR- The output would overwrite one of the input files : " + output + "\n");
+        EXPECT_EQ(readBytes(dir / output), before);
+    }
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 7);
+}
+
 TEST_F(BsrenderCli, WarnsButRendersWhenPackagesDoNotMatch)
 {
     writeBytes(dir / "other.mus", musicTrack({{10, {MUSIC_USING, 4, MUSIC_NOTE, 69, 0x84, MUSIC_PRIORITY, 0}}}));

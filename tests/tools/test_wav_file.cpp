@@ -182,7 +182,8 @@ TEST_F(WavFileTest, APipeIsWrittenIntoNotReplaced)
     std::string error;
     const bool opened = writer.open(fifo.string(), &error);
     const int16_t block[4] = {1, 2, 3, 4};
-    const bool appended = opened && writer.append(block, 4, &error);
+    const bool appended = opened && writer.streaming() && writer.startStream(8, &error) &&
+                          writer.append(block, 4, &error);
     const bool committed = appended && writer.commit(&error);
     if (!opened)
         std::ofstream(fifo, std::ios::binary).put('x');  // let the reader finish
@@ -195,21 +196,36 @@ TEST_F(WavFileTest, APipeIsWrittenIntoNotReplaced)
     EXPECT_EQ(filesInDir(), 1u);
 }
 
-TEST(WavStream, WritesHeaderAndDataToAnOpenStream)
+// A stream's header comes first, so its length is given up front, and the audio must match it.
+TEST(WavStream, WritesTheGivenLengthThenExactlyThatMuchAudio)
 {
-    std::FILE* stream = std::tmpfile();
-    ASSERT_NE(stream, nullptr);
-    bs::WavWriter writer;
-    writer.openStream(stream, "stream");
-    std::string error;
     const int16_t block[2] = {-1, 1};
-    ASSERT_TRUE(writer.append(block, 2, &error));
-    ASSERT_TRUE(writer.commit(&error)) << error;
-    EXPECT_EQ(std::ftell(stream), 48);
-    std::rewind(stream);
-    uint8_t bytes[48] = {};
-    ASSERT_EQ(std::fread(bytes, 1, 48, stream), 48u);
-    EXPECT_EQ(bs_readU32(bytes + 40), 4u);
-    EXPECT_EQ(bytes[44], 0xFF);
-    std::fclose(stream);
+    struct Case {
+        uint32_t announced;
+        int appends;
+        bool appendsFit;
+        bool commits;
+    } cases[] = {{4, 1, true, true}, {8, 1, true, false}, {4, 2, false, true}, {0, 0, true, true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.announced);
+        std::FILE* stream = std::tmpfile();
+        ASSERT_NE(stream, nullptr);
+        bs::WavWriter writer;
+        writer.openStream(stream, "stream");
+        std::string error;
+        EXPECT_FALSE(writer.append(block, 2, &error)) << "no audio before the header";
+        ASSERT_TRUE(writer.startStream(c.announced, &error)) << error;
+        bool fit = true;
+        for (int i = 0; i < c.appends; ++i)
+            fit = writer.append(block, 2, &error) && fit;
+        EXPECT_EQ(fit, c.appendsFit);
+        EXPECT_EQ(writer.commit(&error), c.commits) << error;
+        std::rewind(stream);
+        uint8_t bytes[48] = {};
+        ASSERT_EQ(std::fread(bytes, 1, 48, stream), c.announced ? 48u : 44u);
+        EXPECT_EQ(bs_readU32(bytes + 40), c.announced);
+        if (c.announced)
+            EXPECT_EQ(bytes[44], 0xFF);
+        std::fclose(stream);
+    }
 }

@@ -1,10 +1,13 @@
 // bsrender: renders packages through the engine into a WAV file, without a sound device.
 #include <cstdio>
+#include <exception>
 #include <map>
+#include <new>
 #include <string>
 #include <vector>
 
 #include "engine/engine.h"
+#include "files/input_files.h"
 #include "tools/bsrender/options.h"
 #include "tools/bsrender/progress.h"
 #include "tools/bsrender/renderer.h"
@@ -120,8 +123,24 @@ bool buildCues(const Options& options, bs::PackageLoader& packages, std::vector<
     return true;
 }
 
+// Every file the render reads; the output must be none of them, under any name.
+InputFiles inputFiles(const Options& options)
+{
+    InputFiles inputs;
+    for (const std::string* path : {&options.samplePath, &options.instrumentPath, &options.musicPath,
+                                    &options.priorityHeaderPath})
+        inputs.add(path->c_str());
+    for (const EffectRequest& request : options.effects)
+        inputs.add(request.path.c_str());
+    return inputs;
+}
+
 int run(const Options& options)
 {
+    if (options.outputPath != "-" && inputFiles(options).contains(options.outputPath.c_str())) {
+        printError("The output would overwrite one of the input files : " + options.outputPath);
+        return kExitFailure;
+    }
     bs::PackageLoader packages("ERROR- ", "WARNING- ");
     bs::PackageImage samplePack;
     bs::PackageImage instrumentPack;
@@ -144,8 +163,6 @@ int run(const Options& options)
     if (!buildCues(options, packages, effects, job))
         return kExitFailure;
 
-    // Standard output is "-"; the writer keeps the audio in memory for it, since a WAV header
-    // states the length up front.
     const bool toStdout = options.outputPath == "-";
     bs::WavWriter output;
     std::string error;
@@ -159,16 +176,29 @@ int run(const Options& options)
         printError(error);
         return kExitFailure;
     }
+    const auto refused = [&] {
+        printError("The engine refused the sample pack or the instrument pack : " + options.samplePath + ", " +
+                   options.instrumentPath);
+        return kExitFailure;
+    };
+    if (output.streaming()) {
+        // A pipe or a device cannot be rewound for the header, which states the length first:
+        // a silent pass measures it (the engine is fast, and the same job gives the same audio).
+        const RenderResult measured = render(job, [](const int16_t*) { return true; });
+        if (measured.reason == StopReason::EngineRefused)
+            return refused();
+        if (!output.startStream(measured.ticks * uint32_t(BS_BLOCK_BYTES), &error)) {
+            printError(error);
+            return kExitFailure;
+        }
+    }
     ProgressLine progress(!options.quiet && ProgressLine::stderrIsTerminal());
     const RenderResult result = render(
         job, [&](const int16_t* block) { return output.append(block, BS_BLOCK_VALUES, &error); },
         [&](uint32_t ticks) { progress.update(ticks); });
     progress.finish();
-    if (result.reason == StopReason::EngineRefused) {
-        printError("The engine refused the sample pack or the instrument pack : " + options.samplePath + ", " +
-                   options.instrumentPath);
-        return kExitFailure;
-    }
+    if (result.reason == StopReason::EngineRefused)
+        return refused();
     if (result.reason == StopReason::SinkFailed || !output.commit(&error)) {
         printError(error);
         return kExitFailure;
@@ -197,7 +227,7 @@ int run(const Options& options)
 }  // namespace
 
 int main(int argc, char** argv)
-{
+try {
     Options options;
     std::string error;
     if (!parseOptions(argc, argv, &options, &error)) {
@@ -214,4 +244,10 @@ int main(int argc, char** argv)
         return 0;
     }
     return run(options);
+} catch (const std::bad_alloc&) {
+    printError("Out of memory");
+    return kExitFailure;
+} catch (const std::exception& failure) {
+    printError(failure.what());
+    return kExitFailure;
 }

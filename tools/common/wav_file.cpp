@@ -43,14 +43,14 @@ bool WavWriter::open(const std::string& path, std::string* error)
         return false;
     }
     if (fs::exists(status) && !fs::is_regular_file(status)) {
-        // A device or a pipe: write to it directly, but only once the header is known.
+        // A device or a pipe: written into directly, once the header is known.
         file_ = std::fopen(path.c_str(), "wb");
         if (!file_) {
             *error = describeErrno("Can't write to destination file", path);
             return false;
         }
         ownsFile_ = true;
-        buffered_ = true;
+        streaming_ = true;
         return true;
     }
     // Replace what a link points to, not the link.
@@ -89,9 +89,30 @@ void WavWriter::openStream(std::FILE* stream, const std::string& name)
     discard();
     file_ = stream;
     ownsFile_ = false;
-    buffered_ = true;
+    streaming_ = true;
     path_ = name;
     dataBytes_ = 0;
+}
+
+bool WavWriter::startStream(uint32_t dataBytes, std::string* error)
+{
+    if (!file_ || !streaming_ || streamStarted_) {
+        *error = "Output is not a stream waiting for its header : " + path_;
+        return false;
+    }
+    if (dataBytes > kWavMaxDataBytes) {
+        *error = "Audio too long for a WAV file (4 GiB at most) : " + path_;
+        return false;
+    }
+    uint8_t header[BS_WAV_HEADER_SIZE];
+    bs_makeWavHeader(dataBytes, header);
+    if (std::fwrite(header, 1, BS_WAV_HEADER_SIZE, file_) != BS_WAV_HEADER_SIZE) {
+        *error = describeErrno("Couldn't write to output file", path_);
+        return false;
+    }
+    streamStarted_ = true;
+    streamBytes_ = dataBytes;
+    return true;
 }
 
 bool WavWriter::append(const int16_t* values, size_t count, std::string* error)
@@ -100,14 +121,15 @@ bool WavWriter::append(const int16_t* values, size_t count, std::string* error)
         *error = "Output file is not open : " + path_;
         return false;
     }
-    if (count * 2 > kWavMaxDataBytes - dataBytes_) {
-        *error = "Audio too long for a WAV file (4 GiB at most) : " + path_;
+    if (streaming_ && !streamStarted_) {
+        *error = "The length of the audio was not given before writing to : " + path_;
         return false;
     }
-    if (buffered_) {
-        appendLittleEndianSamples(memory_, values, count);
-        dataBytes_ += static_cast<uint32_t>(count * 2);
-        return true;
+    const uint32_t limit = streaming_ ? streamBytes_ : kWavMaxDataBytes;
+    if (count * 2 > limit - dataBytes_) {
+        *error = streaming_ ? "More audio than the header gives : " + path_
+                            : "Audio too long for a WAV file (4 GiB at most) : " + path_;
+        return false;
     }
     buffer_.clear();
     appendLittleEndianSamples(buffer_, values, count);
@@ -119,21 +141,22 @@ bool WavWriter::append(const int16_t* values, size_t count, std::string* error)
     return true;
 }
 
-bool WavWriter::commitBuffered(std::string* error)
+bool WavWriter::commitStream(std::string* error)
 {
-    uint8_t header[BS_WAV_HEADER_SIZE];
-    bs_makeWavHeader(dataBytes_, header);
-    bool ok = std::fwrite(header, 1, BS_WAV_HEADER_SIZE, file_) == BS_WAV_HEADER_SIZE &&
-              std::fwrite(memory_.data(), 1, memory_.size(), file_) == memory_.size();
-    ok = std::fflush(file_) == 0 && ok;
+    bool ok = std::fflush(file_) == 0;
     const int code = errno;
     if (ownsFile_)
         ok = std::fclose(file_) == 0 && ok;
     file_ = nullptr;
-    memory_.clear();
-    if (!ok)
+    if (!ok) {
         *error = describeErrno("Couldn't write to output file", path_, code);
-    return ok;
+        return false;
+    }
+    if (!streamStarted_ || dataBytes_ != streamBytes_) {
+        *error = "The audio is shorter than the header gives : " + path_;
+        return false;
+    }
+    return true;
 }
 
 bool WavWriter::commit(std::string* error)
@@ -142,8 +165,8 @@ bool WavWriter::commit(std::string* error)
         *error = "Output file is not open : " + path_;
         return false;
     }
-    if (buffered_)
-        return commitBuffered(error);
+    if (streaming_)
+        return commitStream(error);
     uint8_t header[BS_WAV_HEADER_SIZE];
     bs_makeWavHeader(dataBytes_, header);
     bool ok = std::fflush(file_) == 0 && std::fseek(file_, 0, SEEK_SET) == 0 &&
@@ -180,8 +203,9 @@ void WavWriter::discard()
         std::fclose(file_);
     file_ = nullptr;
     ownsFile_ = false;
-    buffered_ = false;
-    memory_.clear();
+    streaming_ = false;
+    streamStarted_ = false;
+    streamBytes_ = 0;
     if (!tempPath_.empty()) {
         std::remove(tempPath_.c_str());
         tempPath_.clear();

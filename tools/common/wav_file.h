@@ -22,8 +22,9 @@ void appendLittleEndianSamples(std::vector<uint8_t>& out, const int16_t* values,
 // temporary file beside it, and only commit() puts it in place: a file already there is untouched
 // until then, a run that fails (or is abandoned) leaves no half-written file, and a symbolic link
 // keeps pointing where it did, to the new contents. Anything else, a pipe, a terminal, a device
-// such as /dev/null or standard output, cannot be replaced or rewound: the audio is kept in
-// memory and written to it, header first, by commit().
+// such as /dev/null or standard output, cannot be replaced or rewound for the header: the caller
+// states the audio's length with startStream() before the first append, and the audio goes
+// straight through, so memory stays small whatever the length.
 class WavWriter {
 public:
     WavWriter() = default;
@@ -35,6 +36,10 @@ public:
     bool open(const std::string& path, std::string* error);
     // Starts writing to an open stream, such as stdout (named `name` in messages).
     void openStream(std::FILE* stream, const std::string& name);
+    // True when the output cannot be rewound: startStream() must come before append().
+    bool streaming() const { return streaming_; }
+    // Writes the header of a stream, for audio of exactly `dataBytes` bytes.
+    bool startStream(uint32_t dataBytes, std::string* error);
     // Appends `count` int16 values (count / 2 stereo frames).
     bool append(const int16_t* values, size_t count, std::string* error);
     // Writes the header and finishes the file.
@@ -45,16 +50,17 @@ public:
     uint32_t dataBytes() const { return dataBytes_; }
 
 private:
-    bool commitBuffered(std::string* error);
+    bool commitStream(std::string* error);
 
     std::FILE* file_ = nullptr;
     bool ownsFile_ = false;
-    bool buffered_ = false;           // the audio waits in memory_ for commit()
+    bool streaming_ = false;          // written straight through, header first
+    bool streamStarted_ = false;
+    uint32_t streamBytes_ = 0;        // the length the stream's header gives
     std::string path_;                // where the result goes (links resolved)
     std::string tempPath_;
     uint32_t dataBytes_ = 0;
     std::vector<uint8_t> buffer_;
-    std::vector<uint8_t> memory_;
 };
 
 }  // namespace bs
