@@ -252,8 +252,9 @@ CheckResult checkSamplePack(const uint8_t* image, uint32_t size)
             warn(result, name + " has " + std::to_string(length) + " samples; the engine plays only the first " +
                              std::to_string(length & 0xFFFFu) + " (lengths count modulo 65536)");
         else if (length > BS_MAX_SAMPLE_LENGTH)
-            warn(result, name + " has " + std::to_string(length) + " samples, more than the engine's maximum of " +
-                             std::to_string(BS_MAX_SAMPLE_LENGTH));
+            warn(result, name + " has " + std::to_string(length) + " samples, more than the maximum of " +
+                             std::to_string(BS_MAX_SAMPLE_LENGTH) + " the engine reports; it plays all of them, " +
+                             "but bscomp's loop points reach only the first " + std::to_string(BS_MAX_SAMPLE_LENGTH));
     }
     return result;
 }
