@@ -91,33 +91,46 @@ int writePriorityHeader(const char* scriptPath)
     return 0;
 }
 
+// Calls `visit` with each effect's index and file name, up to the first that fails.
+template <typename Visit>
+int forEachEffectFile(const char* scriptPath, Visit visit)
+{
+    for (uint32_t i = 0; i < macroCount(); ++i) {
+        char* fileName = effectFileName(scriptPath, macroList()[i].label);
+        if (!fileName) {
+            printMessage(stderr, "%s", kOutOfMemory);
+            return -1;
+        }
+        int result = visit(i, fileName);
+        std::free(fileName);
+        if (result != 0)
+            return -1;
+    }
+    return 0;
+}
+
+// A destination that is a file the run reads: refused with the message. 0 when it is not.
+int refuseInputFile(const char* fileName)
+{
+    if (!replacesInputFile(fileName))
+        return 0;
+    printMessage(stderr, "%s%s\n", kOutputIsSource, fileName);
+    return -1;
+}
+
 // The effect files and the header, checked against every file the run reads before the first
 // of them is written, so that a slip refuses the whole run instead of losing a source half-way.
 // A header spelt exactly like the script is left to writePriorityHeader's own message.
 int checkEffectOutputs(const char* scriptPath)
 {
-    const CompiledMacro* macros = macroList();
-    for (uint32_t i = 0; i < macroCount(); ++i) {
-        char* fileName = effectFileName(scriptPath, macros[i].label);
-        if (!fileName) {
-            printMessage(stderr, "%s", kOutOfMemory);
-            return -1;
-        }
-        const bool refused = replacesInputFile(fileName);
-        if (refused)
-            printMessage(stderr, "%s%s\n", kOutputIsSource, fileName);
-        std::free(fileName);
-        if (refused)
-            return -1;
-    }
+    if (forEachEffectFile(scriptPath, [](uint32_t, const char* fileName) { return refuseInputFile(fileName); }) != 0)
+        return -1;
     char* headerName = nullptr;
     if (deriveFileName(scriptPath, &headerName, ".h", kPathSeparators) != 0)
         return 0;
-    const bool refused = std::strcmp(headerName, scriptPath) != 0 && replacesInputFile(headerName);
-    if (refused)
-        printMessage(stderr, "%s%s\n", kOutputIsSource, headerName);
+    const int result = std::strcmp(headerName, scriptPath) != 0 ? refuseInputFile(headerName) : 0;
     std::free(headerName);
-    return refused ? -1 : 0;
+    return result;
 }
 
 } // namespace
@@ -209,20 +222,9 @@ int writeSoundEffects()
         printMessage(stderr, "%s", kUnexpectedNull);
         return -1;
     }
-    if (checkEffectOutputs(scriptPath) != 0)
+    if (checkEffectOutputs(scriptPath) != 0 ||
+        forEachEffectFile(scriptPath, [](uint32_t i, const char* fileName) { return writeEffectFile(i, fileName); }) != 0)
         return -1;
-    const CompiledMacro* macros = macroList();
-    for (uint32_t i = 0; i < macroCount(); ++i) {
-        char* fileName = effectFileName(scriptPath, macros[i].label);
-        if (!fileName) {
-            printMessage(stderr, "%s", kOutOfMemory);
-            return -1;
-        }
-        int result = writeEffectFile(i, fileName);
-        std::free(fileName);
-        if (result != 0)
-            return -1;
-    }
     if (writePriorityHeader(scriptPath) != 0)
         return -1;
     printMessage(stdout, "Total Sound Effects : %u\n", macroCount());
