@@ -115,11 +115,36 @@ HX_API int32_t hx_getInfo(uint32_t* channels, uint32_t* renderRate, uint32_t* ti
 
 /* Starts logging every rendered block to a new WAV file at `path` (an
  * existing file is replaced).  0 when logging has started; -1 when the host
- * is not running, a log is already open, or the file cannot be created or
- * cannot be sought back to for the header (a pipe or a terminal). */
+ * is not running, a log is already open, or the file cannot be created, cannot
+ * be sought back to for the header (a pipe or a terminal) or cannot take the
+ * header (a full disk: the emptied file is removed). */
 HX_API int32_t hx_logOutput(const char* path);
-/* Writes the WAV header and closes the log, if one is open. */
+/* Writes the WAV header and closes the log, if one is open.  A log that a
+ * failed write stopped before it held any audio is removed instead. */
 HX_API void hx_closeLog(void);
+
+/* What became of a WAV log: why it holds less than every block rendered
+ * since it began, if it does. */
+enum {
+    HX_LOG_COMPLETE = 0,     /* it holds every block (so far) */
+    HX_LOG_CAPPED = 1,       /* it stopped growing at HX_LOG_LIMIT */
+    /* The file could not be created, or a write to it failed or fell short
+     * (a full disk, a file size limit): the log stopped growing at the last
+     * whole block before it, so that it never holds part of a block. */
+    HX_LOG_WRITE_FAILED = 2,
+    HX_LOG_HEADER_FAILED = 3 /* its header could not be written on close */
+};
+/* The state of the WAV log that is open, else of the last one that
+ * hx_logOutput tried to start since hx_init; every pointer may be null.
+ * `open` is -1 while it is open, else 0; `fileBytes` the bytes its file
+ * holds, header included (0 when there is no file, or none was tried);
+ * `blocks` the blocks rendered since it began, whether or not they reached
+ * the file; `error` the system's error code (errno) of the failure, else 0.
+ * Returns one of the HX_LOG_ values.  The header written on close always
+ * describes exactly the audio in the file (unless HX_LOG_HEADER_FAILED), and
+ * the file ends there.  Works whether or not the host runs. */
+HX_API int32_t hx_getLogState(int32_t* open, uint32_t* fileBytes, uint32_t* blocks,
+                              int32_t* error);
 
 /* A short English description of a result of hx_init, for messages. */
 HX_API const char* hx_resultText(HXRESULT result);

@@ -45,9 +45,14 @@ HXRESULT start(Platform& platform, void* window, const Packs& packs)
     host.running = 0;
     host.lastPlayPos = 0;
     host.blocksRendered = 0;
+    host.guardMoves = 0;
     host.logFile = nullptr;
     host.logging = 0;
     host.logBytes = 0;
+    host.logStop = HX_LOG_COMPLETE;
+    host.logError = 0;
+    host.logBlocks = 0;
+    host.logPath.clear();
 
     if ((platform.needsWindow() && window == nullptr) || packs.samples == nullptr ||
         packs.instruments == nullptr)

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cstdint>
 #include <cstdio>
+#include <string>
 
 #include "engine/engine.h"
 #include "host/host.h"
@@ -43,10 +44,19 @@ struct HostState {
 
     std::atomic<uint32_t> blocksRendered{0};
 
+    // Times the tick found its next block where the device reads and moved
+    // it further ahead, adding a block's worth of latency or more for good.
+    std::atomic<uint32_t> guardMoves{0};
+
     // The WAV log, under engineMutex.
     std::FILE* logFile = nullptr;
     int32_t logging = 0;
     uint32_t logBytes = 0;
+    // What became of the open log, or of the last one tried (hx_getLogState).
+    int32_t logStop = HX_LOG_COMPLETE;
+    int32_t logError = 0;   // errno of the failure that stopped it
+    uint32_t logBlocks = 0; // rendered since it began
+    std::string logPath;    // to remove a log that never held audio
 };
 
 // The record itself; never destroyed, so a host left running at process exit
@@ -56,8 +66,8 @@ HostState& hostState();
 // The timer callback.
 void onTimerTick(void* context);
 
-// Appends one rendered block to the WAV log, if one is open and below 1 GiB.
-// Called with engineMutex held.
+// Appends one rendered block to the WAV log, if one is open, below 1 GiB and
+// not stopped by a failed write.  Called with engineMutex held.
 void appendToLog(HostState& host, const int16_t* block);
 
 } // namespace halvex

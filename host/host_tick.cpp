@@ -85,8 +85,10 @@ void onTimerTick(void*)
 
     // Never write where the device reads: from the play cursor to one block
     // past the write cursor.
-    if (inSpan(start, play, (write + kBlockBytes) % kBufferBytes))
+    if (inSpan(start, play, (write + kBlockBytes) % kBufferBytes)) {
         start = boundaryAfter((write + kRingBytes) % kBufferBytes);
+        host.guardMoves.fetch_add(1, std::memory_order_relaxed);
+    }
 
     uint32_t bytes = blocks * kBlockBytes;
     host.nextWritePos = (start + bytes) % kBufferBytes;

@@ -2,40 +2,9 @@
 
 #include <system_error>
 
-#if defined(__unix__)
-#  include <pthread.h>
-#  include <sched.h>
-#  include <sys/resource.h>
-#  include <sys/syscall.h>
-#  include <unistd.h>
-#endif
+#include "host/platform/thread_priority.h"
 
 namespace halvex {
-
-namespace {
-
-// The timer feeds a sound device that holds only a few blocks ahead of its
-// play cursor: a beat that comes 12 ms late is heard.  Like the system timer
-// threads that other platforms call back on, it asks for real-time
-// scheduling, or failing that the highest niceness it may have, and runs at
-// normal priority when it is allowed neither.
-void raiseThreadPriority()
-{
-#if defined(__unix__)
-    sched_param param{};
-    param.sched_priority = sched_get_priority_min(SCHED_FIFO) + 10;
-    if (pthread_setschedparam(pthread_self(), SCHED_FIFO, &param) == 0)
-        return;
-#  if defined(__linux__)
-    pid_t thread = static_cast<pid_t>(syscall(SYS_gettid));
-    for (int nice = -20; nice < 0; nice += 5)
-        if (setpriority(PRIO_PROCESS, static_cast<id_t>(thread), nice) == 0)
-            return;
-#  endif
-#endif
-}
-
-} // namespace
 
 ThreadTimer::ThreadTimer(std::chrono::microseconds period, TimerCallback callback, void* context)
     : period_(period), callback_(callback), context_(context)

@@ -15,7 +15,8 @@ TEST(HalvexLibrary, ExportsEveryHostFunctionByName)
                            "hx_resume",     "hx_stopAll",      "hx_playMusic", "hx_playMusicSized",
                            "hx_stopMusic",  "hx_attenMusic",   "hx_checkMusic", "hx_playSFX",
                            "hx_playSFXSized", "hx_stopSFX",    "hx_getState",  "hx_copyState",
-                           "hx_getInfo",    "hx_logOutput",    "hx_closeLog",  "hx_resultText"};
+                           "hx_getInfo",    "hx_logOutput",    "hx_closeLog",  "hx_getLogState",
+                           "hx_resultText"};
     for (const char* name : names)
         EXPECT_NE(dlsym(library, name), nullptr) << name;
     // Nothing of the host's inside is visible.

@@ -192,6 +192,8 @@ TEST_F(TickTest, GuardSpanWrapsPastTheEndOfTheBuffer)
     host().nextWritePos = 2400;
     tickAt(50400, 1000);
     EXPECT_EQ(device().lastLockOffset(), 2400u);
+    // Each move was counted, for the measurements.
+    EXPECT_EQ(host().guardMoves, 5u);
 }
 
 TEST_F(TickTest, BlocksReachTheDeviceOneTickAfterTheyAreRendered)

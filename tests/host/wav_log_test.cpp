@@ -1,10 +1,11 @@
 // The WAV log: header written at close, sizes, one log at a time, the 1 GiB
-// cap, and what sox makes of the files.
+// cap, short writes, the state it reports, and what sox makes of the files.
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <csignal>
 #include <cstdlib>
 
@@ -44,6 +45,44 @@ protected:
 
     uint32_t play_ = 0;
 };
+
+// Files may grow to `bytes` while it lives, as on a nearly full disk; writes
+// beyond fail with EFBIG (and no signal).
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        getrlimit(RLIMIT_FSIZE, &saved_);
+        savedSignal_ = std::signal(SIGXFSZ, SIG_IGN);
+        struct rlimit small = saved_;
+        small.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &small);
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &saved_);
+        std::signal(SIGXFSZ, savedSignal_);
+    }
+
+private:
+    struct rlimit saved_;
+    void (*savedSignal_)(int);
+};
+
+struct LogState {
+    int32_t stop;
+    int32_t open;
+    uint32_t fileBytes;
+    uint32_t blocks;
+    int32_t error;
+};
+
+LogState logState()
+{
+    LogState state{};
+    state.stop = hx_getLogState(&state.open, &state.fileBytes, &state.blocks, &state.error);
+    return state;
+}
 
 // A figure from the report of sox's "stat" effect, or -1.
 double statValue(const std::string& report, const std::string& name)
@@ -110,6 +149,12 @@ TEST_F(WavLogTest, OneSecondOfBlocks)
     // Logging goes on no longer than asked: more ticks leave the file alone.
     render(10);
     EXPECT_EQ(readFile(path).size(), 192044u);
+    LogState state = logState();
+    EXPECT_EQ(state.stop, HX_LOG_COMPLETE);
+    EXPECT_EQ(state.open, 0);
+    EXPECT_EQ(state.fileBytes, 192044u);
+    EXPECT_EQ(state.blocks, 240u);
+    EXPECT_EQ(state.error, 0);
 }
 
 TEST_F(WavLogTest, RefusedWhenNotRunningOrAlreadyLogging)
@@ -149,6 +194,7 @@ TEST_F(WavLogTest, FilesThatCannotHoldAWaveAreRefused)
     int reader = open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
     ASSERT_GE(reader, 0);
     EXPECT_EQ(hx_logOutput(fifo.c_str()), -1);
+    EXPECT_EQ(logState().error, ESPIPE);
     char byte;
     EXPECT_LE(read(reader, &byte, 1), 0); // nothing was written into it
     close(reader);
@@ -193,27 +239,67 @@ TEST_F(WavLogTest, PausedTicksLogSilence)
     EXPECT_TRUE(isSilent(std::vector<uint8_t>(file.begin() + 44, file.end())));
 }
 
-TEST_F(WavLogTest, ShortWritesAreCountedSoTheHeaderMatchesTheData)
+TEST_F(WavLogTest, AShortWriteEndsTheLogAtTheLastWholeBlock)
 {
     std::string path = tempPath("short.wav");
     ASSERT_EQ(hx_logOutput(path.c_str()), 0);
-    // The file may grow to two and a bit blocks: the third is cut short and
-    // the rest fail, as on a full disk.
-    const rlim_t limit = 44 + 2 * kBlock + 300;
-    struct rlimit saved;
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
-    void (*savedSignal)(int) = std::signal(SIGXFSZ, SIG_IGN);
-    struct rlimit small = saved;
-    small.rlim_cur = limit;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    render(6);
-    setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, savedSignal);
-    EXPECT_EQ(host().logBytes, limit);
+    {
+        // Room for two blocks and a bit: the third is cut short, as on a
+        // full disk.
+        FileSizeLimit limit(44 + 2 * kBlock + 300);
+        render(6);
+    }
+    // Room again: a log that went on growing would now put every block out
+    // of step with its channels.
+    render(4);
+    LogState state = logState();
+    EXPECT_EQ(state.stop, HX_LOG_WRITE_FAILED);
+    EXPECT_EQ(state.open, -1);
+    EXPECT_EQ(state.fileBytes, 44u + 2 * kBlock);
+    EXPECT_EQ(state.blocks, 10u);
+    EXPECT_EQ(state.error, EFBIG);
     hx_closeLog();
     std::vector<uint8_t> file = readFile(path);
-    ASSERT_EQ(file.size(), limit);
-    expectHeader(file, static_cast<uint32_t>(limit) - 44);
+    ASSERT_EQ(file.size(), 44u + 2 * kBlock);
+    expectHeader(file, 2 * kBlock);
+    EXPECT_EQ(logState().stop, HX_LOG_WRITE_FAILED); // still told after closing
+}
+
+// A log that a full disk stops before it holds any audio leaves no file.
+TEST_F(WavLogTest, ALogThatCannotHoldAudioLeavesNoFile)
+{
+    const struct {
+        rlim_t room;
+        int32_t started;
+        uint32_t blocks;
+    } cases[] = {
+        {20, -1, 0},  // not even the header fits
+        {344, 0, 4},  // the header fits, the first block does not
+    };
+    for (const auto& c : cases) {
+        std::string path = tempPath("nothing.wav");
+        {
+            FileSizeLimit limit(c.room);
+            ASSERT_EQ(hx_logOutput(path.c_str()), c.started) << c.room;
+            render(c.blocks);
+        }
+        hx_closeLog();
+        EXPECT_FALSE(fileExists(path)) << c.room;
+        LogState state = logState();
+        EXPECT_EQ(state.stop, HX_LOG_WRITE_FAILED) << c.room;
+        EXPECT_EQ(state.fileBytes, 0u) << c.room;
+        EXPECT_EQ(state.blocks, c.blocks) << c.room;
+        EXPECT_EQ(state.error, EFBIG) << c.room;
+    }
+    // A file reached through a link is the user's: it stays.
+    std::string target = tempPath("target.wav");
+    std::string link = tempPath("link.wav");
+    ASSERT_EQ(symlink(target.c_str(), link.c_str()), 0);
+    {
+        FileSizeLimit limit(20);
+        EXPECT_EQ(hx_logOutput(link.c_str()), -1);
+    }
+    EXPECT_TRUE(fileExists(target));
 }
 
 TEST_F(WavLogTest, StopsGrowingAtOneGibibyte)
@@ -225,8 +311,10 @@ TEST_F(WavLogTest, StopsGrowingAtOneGibibyte)
     host().logBytes = HX_LOG_LIMIT - 100;
     render(1); // still below: this block is written, and crosses the cap
     EXPECT_EQ(host().logBytes, static_cast<uint32_t>(HX_LOG_LIMIT) + 700u);
+    EXPECT_EQ(logState().stop, HX_LOG_COMPLETE);
     render(5); // at or above: nothing more
     EXPECT_EQ(host().logBytes, static_cast<uint32_t>(HX_LOG_LIMIT) + 700u);
+    EXPECT_EQ(logState().stop, HX_LOG_CAPPED);
     host().logBytes = HX_LOG_LIMIT; // exactly 1 GiB is no longer below it
     render(1);
     EXPECT_EQ(host().logBytes, static_cast<uint32_t>(HX_LOG_LIMIT));

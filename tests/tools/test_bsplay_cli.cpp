@@ -104,6 +104,11 @@ TEST_F(BsplayCli, CommandLineErrorsShowTheUsage)
     r = bsplay({"-e", "boom.sfx@0"});
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("bad effect priority"), std::string::npos);
+    // Nothing to play without a terminal: said before a log is begun, so none is left behind.
+    r = bsplay({"-w", "idle.wav"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("nothing to play"), std::string::npos);
+    EXPECT_FALSE(fs::exists(dir / "idle.wav"));
     r = run(BSPLAY_PATH, {"--help"});
     EXPECT_EQ(r.status, 0);
     EXPECT_NE(r.out.find("exit status"), std::string::npos);
@@ -211,6 +216,75 @@ TEST_F(BsplayCli, StopsAfterTheGivenTimeAndOnInterrupt)
     const std::vector<uint8_t> log = readBytes(dir / "long.wav");
     ASSERT_GT(log.size(), 44u);
     EXPECT_EQ(bs_readU32(log.data() + 40), log.size() - 44);
+}
+
+// A WAV log named as one of the run's own inputs, however spelt, is refused before anything is
+// written or played.
+TEST_F(BsplayCli, RefusesALogThatWouldReplaceAnInput)
+{
+    writeText(dir / "fx.h", "#define BPRI_boom\t\t7\n");
+    fs::create_symlink("song.mus", dir / "link.wav");
+    fs::create_hard_link(dir / "boom.sfx", dir / "hard.wav");
+    const struct {
+        std::vector<std::string> args;
+        std::string log;
+        std::string input;
+    } cases[] = {
+        {{"-w", "demo.ins"}, "demo.ins", "demo.ins"},
+        {{"-w", "./demo.smp"}, "./demo.smp", "demo.smp"},
+        {{"song.mus", "-w", "link.wav"}, "link.wav", "song.mus"},
+        {{"-e", "boom.sfx@5", "-w", "hard.wav"}, "hard.wav", "boom.sfx@5"},
+        {{"-p", "fx.h", "-e", "boom.sfx", "-w", "fx.h"}, "fx.h", "fx.h"},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::vector<uint8_t>> before;
+        for (const char* name : {"demo.smp", "demo.ins", "song.mus", "boom.sfx", "fx.h"})
+            before.push_back(readBytes(dir / name));
+        const ToolRun r = bsplay(c.args);
+        EXPECT_EQ(r.status, 1) << c.log;
+        const std::string input = c.input.substr(0, c.input.find('@'));
+        EXPECT_EQ(r.err, "bsplay: the WAV log " + c.log + " would overwrite the input file " + input + "\n");
+        std::vector<std::vector<uint8_t>> after;
+        for (const char* name : {"demo.smp", "demo.ins", "song.mus", "boom.sfx", "fx.h"})
+            after.push_back(readBytes(dir / name));
+        EXPECT_EQ(before, after) << c.log;
+    }
+}
+
+// On a full disk (here a file size limit) the log keeps what fitted, whole blocks with a true
+// header, and bsplay says so and fails; a log with no audio in it is not left behind.
+TEST_F(BsplayCli, ReportsALogThatAFullDiskCutShort)
+{
+    const struct {
+        size_t room;
+        std::string message;
+        size_t kept;  // bytes of the log left, 0: none
+    } cases[] = {
+        {44 + 50 * 800 + 300, "bsplay: warning: the WAV log out.wav was cut short (File too large): it holds the first "
+                              "0:00.20 of the 0:01.",
+         44 + 50 * 800},
+        {44 + 300, "bsplay: warning: the WAV log out.wav was removed: no audio could be written to it (File too large)",
+         0},
+        {30, "bsplay: cannot create the WAV log out.wav (File too large)", 0},
+    };
+    for (const auto& c : cases) {
+        // SIGXFSZ ignored, so that writes fail as on a full disk; bsplay's output goes through a
+        // pipe, which the limit does not cut, and its status follows it.
+        const std::string script = "trap '' XFSZ; (prlimit --fsize=" + std::to_string(c.room) +
+                                   " \"$@\" 2>&1; echo \"exit $?\") | cat";
+        const ToolRun r = run("sh", {"-c", script, "sh", BSPLAY_PATH, "demo.smp", "demo.ins", "song.mus", "-w", "out.wav"},
+                              environment("disk"));
+        EXPECT_NE(r.out.find(c.message), std::string::npos) << r.out;
+        EXPECT_NE(r.out.find("\nexit 2\n"), std::string::npos) << r.out;
+        EXPECT_EQ(r.out.find("wrote"), std::string::npos) << r.out;
+        const std::vector<uint8_t> log = readBytes(dir / "out.wav");
+        EXPECT_EQ(log.size(), c.kept);
+        if (c.kept != 0) {
+            EXPECT_EQ(bs_readU32(log.data() + 40), c.kept - 44);
+            EXPECT_FALSE(isSilent(std::vector<uint8_t>(log.begin() + 44, log.end())));
+        }
+        fs::remove(dir / "out.wav");
+    }
 }
 
 // bsplay on a pseudo-terminal: keys fire effects and quit, the status line shows.

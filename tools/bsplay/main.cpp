@@ -1,11 +1,17 @@
 // bsplay: plays packages through the host on the default sound device.
 #include <cstdio>
+#include <exception>
+#include <new>
 #include <string>
 
+#include "host/host.h"
 #include "options.h"
 #include "player.h"
+#include "terminal.h"
 
-int main(int argc, char** argv)
+namespace {
+
+int run(int argc, char** argv)
 {
     bsplay::Options options;
     std::string error;
@@ -18,4 +24,29 @@ int main(int argc, char** argv)
         return bsplay::kOk;
     }
     return bsplay::play(options);
+}
+
+// Nothing escapes: the host is closed, so that a WAV log still gets its
+// header, and the failure is reported.
+int failed(const char* what)
+{
+    bsplay::Terminal::endStatus();
+    hx_close();
+    std::fprintf(stderr, "bsplay: %s\n", what);
+    return bsplay::kHostFailed;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    try {
+        return run(argc, argv);
+    } catch (const std::bad_alloc&) {
+        return failed("out of memory");
+    } catch (const std::exception& exception) {
+        return failed(exception.what());
+    } catch (...) {
+        return failed("unexpected failure");
+    }
 }

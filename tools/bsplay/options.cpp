@@ -17,7 +17,9 @@ const char* const kUsageText =
     "                                priority header, else it is 64\n"
     "  -p, --priorities HEADER       the priority header that bscomp wrote beside\n"
     "                                the effects (BPRI_ names match file names)\n"
-    "  -w, --wav FILE                log the output to a WAV file\n"
+    "  -w, --wav FILE                log the output to a WAV file (not one of\n"
+    "                                the input files); a log cut short by a\n"
+    "                                full disk keeps what fitted, and fails\n"
     "  -t, --seconds N               stop after N seconds\n"
     "  -q, --quiet                   no status line\n"
     "  -h, --help                    this text\n"
@@ -25,8 +27,9 @@ const char* const kUsageText =
     "keys: 1-9 play an effect, 0 stop the effects, p pause/resume,\n"
     "      m play the music again, s stop it, + and - music volume, q quit\n"
     "\n"
-    "exit status: 0 done, 1 bad command line, 2 bad or unreadable file,\n"
-    "             3 no sound device, 4 the host failed\n";
+    "exit status: 0 done, 1 bad command line, 2 bad or unreadable file, or a\n"
+    "             WAV log that could not be written whole, 3 no sound device,\n"
+    "             4 the host failed or memory ran out\n";
 
 namespace {
 

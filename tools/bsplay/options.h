@@ -27,10 +27,11 @@ struct Options {
 // Exit statuses.
 enum Status {
     kOk = 0,
-    kUsage = 1,
+    kUsage = 1,    // also a WAV log that would replace one of the inputs
     kBadInput = 2, // a file that cannot be read, is not a valid package, or cannot be written
+                   // (also a WAV log that does not hold everything played)
     kNoDevice = 3, // no sound output device could be opened
-    kHostFailed = 4
+    kHostFailed = 4 // also out of memory
 };
 
 extern const char* const kUsageText;

@@ -1,12 +1,17 @@
 #include "player.h"
 
+#include <unistd.h>
+
 #include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "files/file_identity.h"
+#include "formats/wav.h"
 #include "host/host.h"
 #include "terminal.h"
 #include "tools/common/package_file.h"
@@ -15,6 +20,8 @@
 namespace bsplay {
 
 namespace {
+
+const char kNothingToPlay[] = "nothing to play: give a music track, an effect, or --seconds";
 
 constexpr int8_t kDefaultPriority = 64;
 // After the last block that matters is rendered, the device still has the
@@ -101,6 +108,58 @@ bool loadEffects(const Options& options, bs::PackageLoader& packages,
         effects->push_back(std::move(effect));
     }
     return true;
+}
+
+// The WAV log replaces its file, so it must not be one that the run reads,
+// under any name.
+bool logReplacesAnInput(const Options& options)
+{
+    std::vector<const std::string*> inputs = {&options.samples, &options.instruments,
+                                              &options.music, &options.priorityHeader};
+    for (const EffectOption& effect : options.effects)
+        inputs.push_back(&effect.path);
+    for (const std::string* input : inputs) {
+        if (!input->empty() && sameFile(options.wavLog.c_str(), input->c_str())) {
+            fail("the WAV log " + options.wavLog + " would overwrite the input file " + *input);
+            return true;
+        }
+    }
+    return false;
+}
+
+std::string errorText(int32_t error)
+{
+    return error != 0 ? std::string(" (") + std::strerror(error) + ")" : "";
+}
+
+// Once the host is closed: whether the WAV log holds everything played, and
+// if not, what it does hold.
+bool logIsWhole(const Options& options)
+{
+    uint32_t bytes = 0;
+    uint32_t blocks = 0;
+    int32_t error = 0;
+    int32_t stop = hx_getLogState(nullptr, &bytes, &blocks, &error);
+    const std::string& log = options.wavLog;
+    std::string warning = "bsplay: warning: the WAV log " + log;
+    if (stop == HX_LOG_COMPLETE) {
+        if (!options.quiet)
+            std::printf("wrote %s\n", log.c_str());
+        return true;
+    }
+    if (stop == HX_LOG_HEADER_FAILED) {
+        warning += " is not a valid WAV file: its header could not be written" + errorText(error);
+    } else if (bytes == 0) {
+        warning += " was removed: no audio could be written to it" + errorText(error);
+    } else {
+        uint32_t logged = (bytes - BS_WAV_HEADER_SIZE) / BS_BLOCK_BYTES;
+        warning += " was cut short" +
+                   (stop == HX_LOG_CAPPED ? std::string(" at its 1 GiB limit") : errorText(error)) +
+                   ": it holds the first " + clock(logged) + " of the " + clock(blocks) + " played";
+    }
+    std::fflush(stdout);
+    std::fprintf(stderr, "%s\n", warning.c_str());
+    return false;
 }
 
 int startStatus(HXRESULT result)
@@ -233,7 +292,7 @@ int Session::run()
         playMusic();
     bool turns = !music_ && !terminal.interactive();
     if (turns && effects_.empty() && options_.seconds == 0) {
-        fail("nothing to play: give a music track, an effect, or --seconds");
+        fail(kNothingToPlay);
         return kUsage;
     }
 
@@ -284,6 +343,8 @@ int play(const Options& options)
         fail("the host and engine libraries do not match");
         return kHostFailed;
     }
+    if (!options.wavLog.empty() && logReplacesAnInput(options))
+        return kUsage;
     bs::PackageLoader packages("bsplay: ", "bsplay: warning: ");
     bs::PackageImage samples;
     bs::PackageImage instruments;
@@ -294,6 +355,12 @@ int play(const Options& options)
         (!options.music.empty() && !packages.load(options.music, bs::PackageKind::Music, &music)) ||
         !loadEffects(options, packages, &effects))
         return kBadInput;
+    // Known before anything starts, so that no log is begun for nothing; the session checks
+    // again once it knows whether it took the terminal.
+    if (options.music.empty() && options.effects.empty() && options.seconds == 0 && !isatty(STDIN_FILENO)) {
+        fail(kNothingToPlay);
+        return kUsage;
+    }
 
     std::signal(SIGINT, onSignal);
     std::signal(SIGTERM, onSignal);
@@ -303,8 +370,10 @@ int play(const Options& options)
     if (HX_FAILED(result))
         return startStatus(result);
     if (!options.wavLog.empty() && hx_logOutput(options.wavLog.c_str()) != 0) {
+        int32_t error = 0;
+        hx_getLogState(nullptr, nullptr, nullptr, &error);
         hx_close();
-        fail("cannot create the WAV log " + options.wavLog);
+        fail("cannot create the WAV log " + options.wavLog + errorText(error));
         return kBadInput;
     }
 
@@ -312,8 +381,8 @@ int play(const Options& options)
     int status = session.run();
     hx_stopAll();
     hx_close(); // also finishes the WAV log
-    if (status == kOk && !options.wavLog.empty() && !options.quiet)
-        std::printf("wrote %s\n", options.wavLog.c_str());
+    if (status == kOk && !options.wavLog.empty() && !logIsWhole(options))
+        return kBadInput;
     return status;
 }
 

@@ -4,8 +4,8 @@
 #include <chrono>
 #include <new>
 
+#include "host/platform/linux/inheriting_mutex.h"
 #include "host/platform/linux/sdl_device.h"
-#include "host/platform/std_mutex.h"
 #include "host/platform/thread_timer.h"
 
 namespace halvex {
@@ -43,7 +43,7 @@ uint32_t LinuxPlatform::startTimer(uint32_t periodMs, uint32_t, TimerCallback ca
 
 Mutex* LinuxPlatform::createMutex()
 {
-    return new (std::nothrow) StdMutex;
+    return InheritingMutex::create();
 }
 
 Platform& defaultPlatform()

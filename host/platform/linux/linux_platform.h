@@ -1,5 +1,5 @@
 // The platform on Linux and other Unix systems: SDL2 audio, a std::thread
-// timer and std mutexes.
+// timer and mutexes with priority inheritance.
 #ifndef HALVEX_PLATFORM_LINUX_LINUX_PLATFORM_H
 #define HALVEX_PLATFORM_LINUX_LINUX_PLATFORM_H
 

@@ -4,8 +4,31 @@
 #include <new>
 
 #include "host/host.h"
+#include "host/platform/thread_priority.h"
 
 namespace halvex {
+
+namespace {
+
+// SDL's audio brings up its event loop, which takes SIGINT and SIGTERM from
+// a program that keeps their default actions and turns them into quit events
+// that nobody here reads: the program would no longer stop on Ctrl+C or a
+// kill.  A library leaves its program's signals alone, so SDL is told to
+// install no handlers while the audio starts, and the program's own setting
+// of that hint, if any, comes back after.
+int startAudioWithoutSignalHandlers()
+{
+    const bool given = SDL_GetHint(SDL_HINT_NO_SIGNAL_HANDLERS) != nullptr;
+    const bool value = SDL_GetHintBoolean(SDL_HINT_NO_SIGNAL_HANDLERS, SDL_FALSE);
+    SDL_SetHintWithPriority(SDL_HINT_NO_SIGNAL_HANDLERS, "1", SDL_HINT_OVERRIDE);
+    int result = SDL_InitSubSystem(SDL_INIT_AUDIO);
+    SDL_ResetHint(SDL_HINT_NO_SIGNAL_HANDLERS);
+    if (given)
+        SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, value ? "1" : "0");
+    return result;
+}
+
+} // namespace
 
 SdlOutputDevice::~SdlOutputDevice()
 {
@@ -36,7 +59,7 @@ int32_t SdlOutputDevice::open(const OutputFormat& format, uint32_t bufferBytes,
     std::memset(self->buffer_.get(), 0, bufferBytes);
     self->size_ = bufferBytes;
 
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
+    if (startAudioWithoutSignalHandlers() != 0)
         return HX_E_NODEVICE;
     self->subsystemStarted_ = true;
 
@@ -60,7 +83,15 @@ int32_t SdlOutputDevice::open(const OutputFormat& format, uint32_t bufferBytes,
 
 void SDLCALL SdlOutputDevice::callback(void* self, Uint8* stream, int length)
 {
-    static_cast<SdlOutputDevice*>(self)->take(stream, static_cast<uint32_t>(length));
+    SdlOutputDevice* device = static_cast<SdlOutputDevice*>(self);
+    // SDL's audio thread at the priority SDL gives it wakes late under load,
+    // and the host then has to write further ahead for the rest of the
+    // session: it is scheduled as the timer thread is, from its first call.
+    if (!device->threadRaised_) {
+        raiseThreadPriority();
+        device->threadRaised_ = true;
+    }
+    device->take(stream, static_cast<uint32_t>(length));
 }
 
 void SdlOutputDevice::take(uint8_t* out, uint32_t count)

@@ -59,6 +59,7 @@ private:
 
     SDL_AudioDeviceID id_ = 0;
     bool subsystemStarted_ = false;
+    bool threadRaised_ = false; // touched only on SDL's audio thread
     std::mutex mutex_; // guards everything below; held from lock to unlock
     std::unique_ptr<uint8_t[]> buffer_;
     // Per block: the unlock that last wrote it (counting from 1), and
