@@ -12,7 +12,7 @@ namespace brimsel {
 
 namespace {
 
-int64_t mix[kFrames];
+MixBuffer mix;
 
 void applyStops()
 {
@@ -94,7 +94,7 @@ extern "C" BS_API void bs_update(int16_t* block)
         }
         if (voices[i].mode != 0) {
             if (!mixed)
-                std::memset(mix, 0, sizeof mix);
+                mix.clear();
             mixed = true;
             mixVoice(voices[i], mix);
         }
