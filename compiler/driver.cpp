@@ -12,6 +12,7 @@
 #include "compiler/output.h"
 #include "compiler/samples.h"
 #include "compiler/source.h"
+#include "files/open_file.h"
 
 const ModeEntry kModeTable[4] = {
     {"-smp", kModeSamples, -1, 4, -1, 2, 3},
@@ -149,7 +150,7 @@ int runCompiler(int argc, char** argv)
         bool allOpen = true;
         for (int i = 0; i < sourceCount && allOpen; ++i) {
             const char* name = argv[entry->firstSource + i];
-            sources[i] = openInputFile(name, true, false);
+            sources[i] = openInputFile(name, true);
             if (!sources[i]) {
                 printMessage(stderr, kFormatSubject, kCantOpenSourceFile, name);
                 allOpen = false;

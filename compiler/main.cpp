@@ -4,9 +4,11 @@
 
 #include "compiler/driver.h"
 #include "compiler/messages.h"
+#include "files/command_line.h"
 
 int main(int argc, char** argv)
 try {
+    startCommandLine(&argc, &argv);
     return runCompiler(argc, argv);
 } catch (const std::bad_alloc&) {
     // The stages allocate with malloc and report their own failures; nothing is meant to throw,

@@ -1,27 +1,28 @@
-// Safe writing of every file bscomp produces. A file is written to a temporary file in the
-// folder of its final name and renamed over that name only once it is complete, so a failed
-// run never leaves an empty or half-written file behind and the previous good file (or none)
-// stays as it was.
+// Safe writing of every file bscomp produces, on the shared safe output file (files/): a file is
+// written to a temporary file beside its final name and put in place only once it is complete,
+// so a failed run never leaves an empty or half-written file behind and the previous good file
+// (or none) stays as it was.
 #pragma once
 
 #include <cstddef>
 #include <cstdio>
 
+#include "files/safe_output.h"
+
 struct OutputFile {
-    FILE* stream;    // the temporary file (or the pipe or device itself), open for writing
-    char* path;      // the output's name, as given
-    char* tempPath;  // the temporary file; nullptr when writing into a pipe or device
-    char* target;    // the file the rename replaces: path, or where path links to
+    FILE* stream = nullptr;  // the temporary file (or the pipe or device itself), open for writing
+    char* path = nullptr;    // the output's name, as given
+    SafeOutputFile file;
 };
 
-// Creates a temporary file in the folder of `path`, opened "wb" (binary) or "w" (text), after
-// checking that `path` could be written as the final file (not a folder, not a read-only
-// file). A `path` that is a pipe or a device is opened itself instead: there is nothing to
-// rename over and nothing to keep. Returns 0, or -1 without printing anything (the caller
+// Creates the temporary file ".NAME.bscomp-XXXXXX" in the folder of `path`, opened "wb" (binary)
+// or "w" (text), after checking that `path` could be written as the final file (not a folder,
+// not a read-only file). A `path` that is a pipe or a device is opened itself instead: there is
+// nothing to replace and nothing to keep. Returns 0, or -1 without printing anything (the caller
 // prints its own message); on failure *out is left empty.
 int openOutputFile(OutputFile* out, const char* path, bool binary);
 
-// Flushes, closes and renames the temporary file over `path`. 0, or -1 after printing
+// Flushes, closes and puts the temporary file in place of `path`. 0, or -1 after printing
 // "ERROR- Couldn't write to output file : " and the path (the temporary file is removed).
 // Either way *out is left empty.
 int commitOutputFile(OutputFile* out);

@@ -6,10 +6,12 @@
 #include <cstring>
 
 #include "compiler/arrays.h"
+#include "compiler/decimal_real.h"
 #include "compiler/messages.h"
 #include "compiler/name_index.h"
 #include "compiler/output.h"
 #include "compiler/source.h"
+#include "files/open_file.h"
 
 namespace {
 
@@ -51,41 +53,6 @@ char* copyText(const char* text)
     char* copy = static_cast<char*>(malloc(length));
     if (copy) memcpy(copy, text, length);
     return copy;
-}
-
-// Reads a decimal floating-point number at the start of the token (optional sign, fraction
-// and exponent), stopping at the first character that cannot continue it, so "22050Hz" is
-// 22050. Only this decimal form is taken: no hexadecimal, infinities or NaN.
-bool readDecimalReal(const char* token, double* value)
-{
-    const char* p = token;
-    while (isspace(static_cast<unsigned char>(*p))) ++p;
-    const char* begin = p;
-    if (*p == '+' || *p == '-') ++p;
-    bool digits = false;
-    while (isdigit(static_cast<unsigned char>(*p))) ++p, digits = true;
-    if (*p == '.') {
-        ++p;
-        while (isdigit(static_cast<unsigned char>(*p))) ++p, digits = true;
-    }
-    if (!digits) return false;
-    if (*p == 'e' || *p == 'E') {
-        const char* q = p + 1;
-        if (*q == '+' || *q == '-') ++q;
-        if (isdigit(static_cast<unsigned char>(*q))) {
-            while (isdigit(static_cast<unsigned char>(*q))) ++q;
-            p = q;
-        }
-    }
-    size_t length = static_cast<size_t>(p - begin);
-    char local[64];
-    char* text = length < sizeof local ? local : static_cast<char*>(malloc(length + 1));
-    if (!text) return false;
-    memcpy(text, begin, length);
-    text[length] = '\0';
-    *value = strtod(text, nullptr);
-    if (text != local) free(text);
-    return true;
 }
 
 // Reads a decimal integer at the start of the token (optional sign), saturating far outside
@@ -225,7 +192,7 @@ uint32_t toFixed16(double value)
 int loadPcmFile(SampleDefinition& sample, uint64_t runningSize)
 {
     // Only a regular file has a size to seek to; a folder, device or pipe is not a PCM file.
-    FILE* file = openInputFile(sample.fileName, false, true);
+    FILE* file = openInputFile(sample.fileName, false);
     if (!file) {
         printMessage(stderr, kFormatSubject, kCantOpenSourceFile, sample.fileName);
         return -1;

@@ -1,9 +1,5 @@
 #include "compiler/source.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cstring>
 
 #include "compiler/messages.h"
@@ -11,34 +7,31 @@
 const char* const kDescriptorDelimiters = ":{}()[], \t\n";
 const char* const kScriptDelimiters = " ,\t\n";
 
-FILE* openInputFile(const char* name, bool allowPipe, bool binary)
-{
-    if (!name) return nullptr;
-    int fd = open(name, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return nullptr;
-    struct stat info;
-    bool accepted = fstat(fd, &info) == 0 && (S_ISREG(info.st_mode) || (allowPipe && S_ISFIFO(info.st_mode)));
-    // Reads wait for data again from here on.
-    int flags = accepted ? fcntl(fd, F_GETFL) : -1;
-    if (flags < 0 || fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
-        close(fd);
-        return nullptr;
-    }
-    FILE* file = fdopen(fd, binary ? "rb" : "r");
-    if (!file) close(fd);
-    return file;
-}
+namespace {
+
+// Reading a character without taking the stream's lock each time, under one lock for the part.
+#if defined(_WIN32)
+void lockStream(FILE* file) { _lock_file(file); }
+void unlockStream(FILE* file) { _unlock_file(file); }
+int getUnlocked(FILE* file) { return _getc_nolock(file); }
+#else
+void lockStream(FILE* file) { flockfile(file); }
+void unlockStream(FILE* file) { funlockfile(file); }
+int getUnlocked(FILE* file) { return getc_unlocked(file); }
+#endif
+
+}  // namespace
 
 bool readSourceLine(FILE* file, char* buffer)
 {
     if (!file || !buffer) return false;
     // One lock for the whole part instead of one per character: the locking getc took a
     // quarter of the compile time. (The lock is recursive, so ungetc may take it again.)
-    flockfile(file);
+    lockStream(file);
     size_t length = 0;
     bool any = false;
     while (length < kLineBufferSize - 1) {
-        int c = getc_unlocked(file);
+        int c = getUnlocked(file);
         if (c == EOF) break;
         any = true;
         if (c == '\0') continue;  // never part of a text line; skipping keeps the C string whole
@@ -47,7 +40,7 @@ bool readSourceLine(FILE* file, char* buffer)
             // with NUL bytes between the two (ignored like everywhere else).
             int next;
             do {
-                next = getc_unlocked(file);
+                next = getUnlocked(file);
             } while (next == '\0');
             if (next == '\n') {
                 c = '\n';
@@ -58,7 +51,7 @@ bool readSourceLine(FILE* file, char* buffer)
         buffer[length++] = static_cast<char>(c);
         if (c == '\n') break;
     }
-    funlockfile(file);
+    unlockStream(file);
     buffer[length] = '\0';
     return any;
 }

@@ -13,12 +13,6 @@ extern const char* const kDescriptorDelimiters;  // ":{}()[], \t\n"
 // Token separators of macro scripts and music scripts.
 extern const char* const kScriptDelimiters;  // " ,\t\n"
 
-// Opens an input file for reading: a regular file, or also a pipe when `allowPipe` (sources
-// may come from a shell's process substitution). A folder opens on some systems but cannot be
-// read, and a device may never end, so both are refused. Never blocks on a pipe that has no
-// writer (it reads as empty). nullptr when the file cannot be opened or is refused.
-FILE* openInputFile(const char* name, bool allowPipe, bool binary);
-
 // Reads the next line part into buffer (kLineBufferSize bytes): at most 2047 characters, or
 // through the line feed, whichever comes first, so a longer line arrives as several parts.
 // A carriage return that precedes a line feed is dropped, so CR LF sources read exactly like

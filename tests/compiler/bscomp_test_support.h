@@ -2,21 +2,18 @@
 // and running the real bscomp binary.
 #pragma once
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <random>
 #include <string>
 #include <vector>
 
 #include "compiler/messages.h"
+#include "test_programs.h"
 
 namespace bscomp_test {
 
@@ -25,47 +22,33 @@ class MessageCapture {
 public:
     MessageCapture()
     {
-        out_ = open_memstream(&outText_, &outLength_);
-        err_ = open_memstream(&errText_, &errLength_);
+        out_ = test_programs::scratchStream();
+        err_ = test_programs::scratchStream();
         setMessageStreams(out_, err_);
         clearErrorReported();
     }
     ~MessageCapture()
     {
         setMessageStreams(nullptr, nullptr);
-        fclose(out_);
-        fclose(err_);
-        free(outText_);
-        free(errText_);
+        if (out_) fclose(out_);
+        if (err_) fclose(err_);
         clearErrorReported();
     }
     MessageCapture(const MessageCapture&) = delete;
     MessageCapture& operator=(const MessageCapture&) = delete;
 
-    std::string out()
-    {
-        fflush(out_);
-        return std::string(outText_, outLength_);
-    }
-    std::string err()
-    {
-        fflush(err_);
-        return std::string(errText_, errLength_);
-    }
+    std::string out() { return out_ ? test_programs::streamText(out_) : std::string(); }
+    std::string err() { return err_ ? test_programs::streamText(err_) : std::string(); }
 
 private:
     FILE* out_ = nullptr;
     FILE* err_ = nullptr;
-    char* outText_ = nullptr;
-    char* errText_ = nullptr;
-    size_t outLength_ = 0;
-    size_t errLength_ = 0;
 };
 
 // A source file holding `text` (an anonymous temporary file, so it outlives the string).
 inline FILE* memorySource(const std::string& text)
 {
-    FILE* file = tmpfile();
+    FILE* file = test_programs::scratchStream();
     if (!file) return nullptr;
     fwrite(text.data(), 1, text.size(), file);
     rewind(file);
@@ -77,11 +60,13 @@ class TempDir {
 public:
     TempDir()
     {
-        const char* base = getenv("TMPDIR");
-        std::string pattern = std::string(base && *base ? base : "/tmp") + "/bscomp-test-XXXXXX";
-        std::vector<char> buffer(pattern.begin(), pattern.end());
-        buffer.push_back('\0');
-        if (mkdtemp(buffer.data())) path_ = buffer.data();
+        std::error_code ignored;
+        const std::filesystem::path base = std::filesystem::temp_directory_path(ignored);
+        std::random_device entropy;
+        for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
+            const std::filesystem::path folder = base / ("bscomp-test-" + std::to_string(entropy()));
+            if (std::filesystem::create_directory(folder, ignored)) path_ = folder.string();
+        }
     }
     ~TempDir()
     {
@@ -107,13 +92,12 @@ public:
         fclose(file);
     }
     // A file of `size` bytes that occupies no disk space (reads as zeros).
-    bool writeSparse(const std::string& name, off_t size) const
+    bool writeSparse(const std::string& name, std::uintmax_t size) const
     {
-        int fd = open((*this / name).c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        if (fd < 0) return false;
-        bool ok = ftruncate(fd, size) == 0;
-        close(fd);
-        return ok;
+        write(name, "");
+        std::error_code error;
+        std::filesystem::resize_file(*this / name, size, error);
+        return !error;
     }
     std::string read(const std::string& name) const
     {
@@ -126,10 +110,15 @@ public:
         fclose(file);
         return bytes;
     }
+    // A text file as written on this system: CR LF line ends, those of Windows, read as LF.
+    std::string readText(const std::string& name) const
+    {
+        return test_programs::textOf(read(name));
+    }
     bool exists(const std::string& name) const
     {
-        struct stat info;
-        return lstat((*this / name).c_str(), &info) == 0;
+        std::error_code ignored;
+        return std::filesystem::exists(std::filesystem::symlink_status(*this / name, ignored));
     }
     // Names of everything in the folder, sorted.
     std::vector<std::string> list() const
@@ -146,61 +135,14 @@ private:
     std::string path_;
 };
 
-struct RunResult {
-    int status = -1;  // exit status, or 128 + signal number
-    std::string out;
-    std::string err;
-};
-
-inline std::string readAll(FILE* file)
-{
-    std::string text;
-    rewind(file);
-    char chunk[4096];
-    size_t got;
-    while ((got = fread(chunk, 1, sizeof chunk, file)) > 0) text.append(chunk, got);
-    return text;
-}
+using RunResult = test_programs::ProgramRun;
 
 // Runs bscomp with `arguments` (without the program name) in `folder`. With `oneStream`, standard
 // output and standard error go to the same file, as in a build log, and `out` holds both.
 inline RunResult runBscomp(const std::string& folder, const std::vector<std::string>& arguments,
                            bool oneStream = false)
 {
-    RunResult result;
-    FILE* out = tmpfile();
-    FILE* err = tmpfile();
-    if (!out || !err) {
-        if (out) fclose(out);
-        if (err) fclose(err);
-        return result;
-    }
-    std::vector<std::string> words{"bscomp"};
-    words.insert(words.end(), arguments.begin(), arguments.end());
-    std::vector<char*> argv;
-    for (std::string& word : words) argv.push_back(word.data());
-    argv.push_back(nullptr);
-
-    fflush(nullptr);
-    pid_t child = fork();
-    if (child == 0) {
-        dup2(fileno(out), STDOUT_FILENO);
-        dup2(fileno(oneStream ? out : err), STDERR_FILENO);
-        int nothing = open("/dev/null", O_RDONLY);
-        if (nothing >= 0) dup2(nothing, STDIN_FILENO);
-        if (chdir(folder.c_str()) != 0) _exit(127);
-        execv(BSCOMP_PATH, argv.data());
-        _exit(127);
-    }
-    int status = 0;
-    if (child > 0 && waitpid(child, &status, 0) == child) {
-        result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    }
-    result.out = readAll(out);
-    result.err = readAll(err);
-    fclose(out);
-    fclose(err);
-    return result;
+    return test_programs::runProgram(test_programs::builtProgram(BSCOMP_PATH), arguments, folder, oneStream);
 }
 
 // Little-endian helpers for checking package bytes.

@@ -4,6 +4,7 @@
 
 #include <sys/stat.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -118,15 +119,31 @@ TEST_F(Driver, TheBannerFollowsTheOpeningOfEverySource)
 
 TEST_F(Driver, FoldersAndDevicesAreNotSources)
 {
-    mkdir((dir / "folder").c_str(), 0755);
+    std::filesystem::create_directory(dir / "folder");
     RunResult r = run({"-smp", "out.smp", "folder"});
     EXPECT_EQ(r.err, "ERROR- Can't open source file : folder\n");
     EXPECT_EQ(r.status, 1);
-    r = run({"-smp", "out.smp", "/dev/zero"});
-    EXPECT_EQ(r.err, "ERROR- Can't open source file : /dev/zero\n");
+#if defined(_WIN32)
+    const std::string device = "NUL";
+#else
+    const std::string device = "/dev/zero";
+#endif
+    r = run({"-smp", "out.smp", device});
+    EXPECT_EQ(r.err, "ERROR- Can't open source file : " + device + "\n");
     EXPECT_EQ(dir.list(), (std::vector<std::string>{"a.raw", "folder", "samples.txt", "script.txt"}));
 }
 
+// Sources are read as bytes on every system: a Ctrl-Z does not end one on Windows, and CR LF
+// line ends read like LF.
+TEST_F(Driver, EverySystemReadsTheWholeSource)
+{
+    dir.write("crlf.txt", "a a.raw 100 100 ; \x1a ends a text file on Windows\r\nb a.raw 200 200\r\n");
+    RunResult r = run({"-smp", "out.smp", "crlf.txt"});
+    EXPECT_EQ(r.err, "");
+    EXPECT_NE(r.out.find("Total Samples : 2, Included Files : 1\n"), std::string::npos) << r.out;
+}
+
+#if !defined(_WIN32)
 TEST_F(Driver, APipeWithoutWriterReadsAsEmptyInsteadOfWaiting)
 {
     ASSERT_EQ(mkfifo((dir / "pipe").c_str(), 0644), 0);
@@ -135,6 +152,7 @@ TEST_F(Driver, APipeWithoutWriterReadsAsEmptyInsteadOfWaiting)
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(dir.read("out.smp"), std::string("BSMP\0\0\0\0", 8));
 }
+#endif
 
 TEST_F(Driver, ASourceThatCannotBeReadThroughFailsTheRun)
 {
@@ -164,7 +182,7 @@ TEST_F(Driver, TheDestinationIsCheckedBeforeAnySource)
     EXPECT_EQ(r.out, "");
     EXPECT_EQ(r.status, 1);
 
-    mkdir((dir / "taken").c_str(), 0755);
+    std::filesystem::create_directory(dir / "taken");
     r = run({"-ins", "taken", "missing.txt", "missing.txt"});
     EXPECT_EQ(r.err, "ERROR- Can't write to destination file : taken\n");
     EXPECT_EQ(r.status, 1);

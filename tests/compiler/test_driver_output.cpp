@@ -2,12 +2,16 @@
 // previous file (or none) and no temporary file behind.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#if !defined(_WIN32)
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include <string>
-#include <vector>
+#endif
 
 #include "bscomp_test_support.h"
 #include "compiler/linker.h"
@@ -22,14 +26,19 @@ using bscomp_test::RunResult;
 using bscomp_test::TempDir;
 using bscomp_test::memorySource;
 using bscomp_test::runBscomp;
+using bscomp_test::u32At;
+
+namespace fs = std::filesystem;
 
 namespace {
 
+#if !defined(_WIN32)
 mode_t modeOf(const std::string& path)
 {
     struct stat info;
     return stat(path.c_str(), &info) == 0 ? info.st_mode & 07777 : 0;
 }
+#endif
 
 class SafeOutput : public ::testing::Test {
 protected:
@@ -68,6 +77,37 @@ TEST_F(SafeOutput, AFailedFirstRunCreatesNothing)
     EXPECT_EQ(dir.list(), (std::vector<std::string>{"a.raw", "bad.txt", "good.txt"}));
 }
 
+TEST_F(SafeOutput, ASecondRunReplacesThePackage)
+{
+    ASSERT_EQ(run({"-smp", "out.smp", "good.txt"}).status, 0);
+    dir.write("two.txt", "a a.raw 100 100\nb a.raw 200 200\n");
+    RunResult r = run({"-smp", "out.smp", "two.txt"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(u32At(dir.read("out.smp"), 4), 2u);
+    EXPECT_EQ(dir.list(), (std::vector<std::string>{"a.raw", "bad.txt", "good.txt", "out.smp", "two.txt"}));
+}
+
+// Names are UTF-8 on every system (on Windows they go through the wide-character calls).
+TEST_F(SafeOutput, NamesInAnyLanguage)
+{
+    const fs::path folder(dir.path());
+    const auto utf8 = [](const std::string& name) { return fs::path(std::u8string(name.begin(), name.end())); };
+    const std::string pcm = "s\xC3\xB6n.raw";                     // an o with umlaut
+    const std::string descriptor = "\xC3\xA9" "chantillons.txt";  // an e with acute
+    const std::string pack = "\xE9\x9F\xB3.smp";                  // a CJK character
+    std::ofstream(folder / utf8(pcm), std::ios::binary) << "abcdefghij";
+    std::ofstream(folder / utf8(descriptor), std::ios::binary) << "a " + pcm + " 100 100\n";
+    RunResult r = run({"-smp", pack, descriptor});
+    EXPECT_EQ(r.err, "");
+    EXPECT_NE(r.out.find("Parsing sample descriptor file : " + descriptor + "\n"), std::string::npos) << r.out;
+    EXPECT_EQ(fs::file_size(folder / utf8(pack)), 8u + 16 + 10);
+    // The same file under its own name is still refused as an output.
+    r = run({"-smp", pcm, descriptor});
+    EXPECT_EQ(r.err, "ERROR- Destination file would overwrite a source file : " + pcm + "\n");
+}
+
+#if !defined(_WIN32)
 TEST_F(SafeOutput, ASuccessfulRunReplacesTheOutputAndKeepsItsPermissions)
 {
     dir.write("out.smp", "old contents");
@@ -93,23 +133,35 @@ TEST_F(SafeOutput, WritingThroughASymbolicLinkUpdatesItsTarget)
     EXPECT_TRUE(S_ISLNK(info.st_mode));
     EXPECT_EQ(dir.read("packs/real.smp").substr(0, 4), "BSMP");
 }
+#endif
 
 TEST_F(SafeOutput, ASourceNamedAsTheOutputIsNeverReplaced)
 {
     dir.write("lead.txt", "lead\ns a\n{\nn\n}\n");
-    mkdir((dir / "sub").c_str(), 0755);
-    ASSERT_EQ(symlink("../lead.txt", (dir / "sub/link.txt").c_str()), 0);
-    ASSERT_EQ(link((dir / "good.txt").c_str(), (dir / "hard.txt").c_str()), 0);
+    fs::create_directory(dir / "sub");
+    fs::create_hard_link(dir / "good.txt", dir / "hard.txt");
     struct Case {
         std::vector<std::string> arguments;
         std::string output;
-    } cases[] = {
+    };
+    std::vector<Case> cases = {
         {{"-smp", "good.txt", "good.txt"}, "good.txt"},
         {{"-smp", "./hard.txt", "good.txt"}, "./hard.txt"},
         {{"-ins", "sub/../lead.txt", "good.txt", "lead.txt"}, "sub/../lead.txt"},
-        {{"-ins", "sub/link.txt", "good.txt", "lead.txt"}, "sub/link.txt"},
         {{"-mus", "out.mus", "lead.txt", "a.raw", "./out.mus"}, "out.mus"},
     };
+#if defined(_WIN32)
+    // Windows spellings: backslashes, another case, the whole path.
+    const std::string whole = fs::path(dir / "good.txt").make_preferred().string();
+    cases.insert(cases.end(), {
+        {{"-smp", ".\\GOOD.TXT", "good.txt"}, ".\\GOOD.TXT"},
+        {{"-ins", "sub\\..\\Lead.txt", "good.txt", "lead.txt"}, "sub\\..\\Lead.txt"},
+        {{"-smp", whole, "hard.txt"}, whole},
+    });
+#else
+    ASSERT_EQ(symlink("../lead.txt", (dir / "sub/link.txt").c_str()), 0);
+    cases.push_back({{"-ins", "sub/link.txt", "good.txt", "lead.txt"}, "sub/link.txt"});
+#endif
     dir.write("out.mus", "main 1\n{\nend\n}\n");
     for (const Case& c : cases) {
         SCOPED_TRACE(c.output);
@@ -122,14 +174,16 @@ TEST_F(SafeOutput, ASourceNamedAsTheOutputIsNeverReplaced)
     }
     // A PCM file is read (or only named, in "-ins") once the stages run: the package is refused
     // before it is written, by name or through a link.
-    ASSERT_EQ(symlink("a.raw", (dir / "pcm.lnk").c_str()), 0);
-    const Case late[] = {
+    std::vector<Case> late = {
         {{"-smp", "a.raw", "good.txt"}, "SMP Mode...\nParsing sample descriptor file : good.txt\nSaving sample package to : a.raw\n"},
         {{"-ins", "a.raw", "good.txt", "lead.txt"}, "INS Mode...\nParsing sample descriptor file : good.txt\n"
             "Parsing macro script file : lead.txt\nSaving instrument package to : a.raw\n"},
-        {{"-ins", "pcm.lnk", "good.txt", "lead.txt"}, "INS Mode...\nParsing sample descriptor file : good.txt\n"
-            "Parsing macro script file : lead.txt\nSaving instrument package to : pcm.lnk\n"},
     };
+#if !defined(_WIN32)
+    ASSERT_EQ(symlink("a.raw", (dir / "pcm.lnk").c_str()), 0);
+    late.push_back({{"-ins", "pcm.lnk", "good.txt", "lead.txt"}, "INS Mode...\nParsing sample descriptor file : good.txt\n"
+            "Parsing macro script file : lead.txt\nSaving instrument package to : pcm.lnk\n"});
+#endif
     for (const Case& c : late) {
         SCOPED_TRACE(c.arguments[1]);
         RunResult r = run(c.arguments);
@@ -148,6 +202,12 @@ TEST_F(SafeOutput, ASourceNamedAsTheOutputIsNeverReplaced)
 TEST_F(SafeOutput, PipesAndDevicesAreWrittenIntoNotReplaced)
 {
     ASSERT_EQ(run({"-smp", "reference.smp", "good.txt"}).status, 0);
+#if defined(_WIN32)
+    RunResult r = run({"-smp", "NUL", "good.txt"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(dir.list(), (std::vector<std::string>{"a.raw", "bad.txt", "good.txt", "reference.smp"}));
+}
+#else
     const std::string pack = dir.read("reference.smp");
 
     // A named pipe with a reader (opened first, so that bscomp's open does not wait).
@@ -181,12 +241,16 @@ TEST_F(SafeOutput, PipesAndDevicesAreWrittenIntoNotReplaced)
     EXPECT_TRUE(S_ISCHR(info.st_mode));
     EXPECT_EQ(dir.list(), (std::vector<std::string>{"a.raw", "bad.txt", "fifo", "good.txt", "reference.smp"}));
 }
+#endif
 
 TEST_F(SafeOutput, AReadOnlyOutputIsNotReplaced)
 {
+#if !defined(_WIN32)
     if (geteuid() == 0) GTEST_SKIP() << "permissions do not bind root";
+#endif
     dir.write("locked.smp", "keep me");
-    chmod((dir / "locked.smp").c_str(), 0444);
+    fs::permissions(dir / "locked.smp", fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                    fs::perm_options::remove);
     RunResult r = run({"-smp", "locked.smp", "good.txt"});
     EXPECT_EQ(r.err, "ERROR- Can't write to destination file : locked.smp\n");
     EXPECT_EQ(dir.read("locked.smp"), "keep me");
@@ -204,14 +268,14 @@ TEST(OutputFile, CommitPutsTheFileInPlaceAndDiscardLeavesNoTrace)
     EXPECT_EQ(dir.list()[0].rfind(".text.h.bscomp-", 0), 0u) << dir.list()[0];
     EXPECT_EQ(commitOutputFile(&out), 0);
     EXPECT_EQ(out.stream, nullptr);
-    EXPECT_EQ(dir.read("text.h"), "#define X 1\n");
+    EXPECT_EQ(dir.readText("text.h"), "#define X 1\n");
     EXPECT_EQ(dir.list(), std::vector<std::string>{"text.h"});
 
     ASSERT_EQ(openOutputFile(&out, path.c_str(), true), 0);
     fputs("half", out.stream);
     discardOutputFile(&out);
     discardOutputFile(&out);  // a second discard does nothing
-    EXPECT_EQ(dir.read("text.h"), "#define X 1\n");
+    EXPECT_EQ(dir.readText("text.h"), "#define X 1\n");
     EXPECT_EQ(dir.list(), std::vector<std::string>{"text.h"});
 }
 
@@ -244,21 +308,22 @@ TEST(OutputFile, AFailedCommitIsReportedAndCleanedUp)
 {
     TempDir dir;
     MessageCapture messages;
-    mkdir((dir / "sub").c_str(), 0755);
+    fs::create_directory(dir / "sub");
     const std::string path = dir / "sub/out.smp";
     OutputFile out;
     ASSERT_EQ(openOutputFile(&out, path.c_str(), true), 0);
     // The target turns into a folder meanwhile: the rename cannot replace it.
-    mkdir(path.c_str(), 0755);
+    fs::create_directory(path);
     dir.write("sub/out.smp/inside", "x");
     EXPECT_EQ(commitOutputFile(&out), -1);
     EXPECT_EQ(messages.err(), "ERROR- Couldn't write to output file : " + path + "\n");
     std::vector<std::string> left;
-    for (const auto& entry : std::filesystem::directory_iterator(dir / "sub"))
+    for (const auto& entry : fs::directory_iterator(dir / "sub"))
         left.push_back(entry.path().filename().string());
     EXPECT_EQ(left, std::vector<std::string>{"out.smp"});
 }
 
+#if !defined(_WIN32)
 // A package whose bytes cannot be written (a full disk) is reported, never announced as a success.
 TEST(PackageWriters, AFullDiskIsReportedInsteadOfSuccess)
 {
@@ -299,5 +364,6 @@ TEST(PackageWriters, AFullDiskIsReportedInsteadOfSuccess)
     }
     fclose(full);
 }
+#endif
 
 }  // namespace

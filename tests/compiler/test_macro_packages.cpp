@@ -110,7 +110,7 @@ TEST(SoundEffects, FilesGoBesideTheScriptWithThePriorityHeader)
                           "\nPriority definitions saved to : fx/sounds.h\n"
                           "Total Sound Effects : 3\n");
     EXPECT_EQ(result.err, "WARNING- No priority specified for sound effect : fx/sounds.txt,6\n");
-    EXPECT_EQ(folder.read("fx/sounds.h"),
+    EXPECT_EQ(folder.readText("fx/sounds.h"),
               "#define BPRI_boom\t\t-5\n#define BPRI_click\t\t127\n#define BPRI_tick\t\t12\n");
     EXPECT_EQ(hex(folder.read("fx/boom.sfx")),
               hex("BSFX" + bytes({1, 0, 0, 0, 2, 0, 0, 0, 16, 0, 0, 0, 0})));
@@ -121,7 +121,7 @@ TEST(SoundEffects, FilesGoBesideTheScriptWithThePriorityHeader)
     result = folder.effects("boom 1\ns drum\n{\nend\n}\n", "sounds.txt");
     ASSERT_EQ(result.status, 0) << result.err;
     EXPECT_TRUE(folder.exists("boom.sfx"));
-    EXPECT_EQ(folder.read("sounds.h"), "#define BPRI_boom\t\t1\n");
+    EXPECT_EQ(folder.readText("sounds.h"), "#define BPRI_boom\t\t1\n");
 }
 
 TEST(SoundEffects, ScriptWithoutEffectsWritesAnEmptyHeader)
@@ -155,17 +155,20 @@ TEST(SoundEffects, TheScriptIsNeverOverwritten)
     std::filesystem::create_directory(folder / "fx");
     folder.write("fx/sounds.txt", script);
     folder.write("fx/other.txt", "other 2\ns drum\n{\nend\n}\n" + script);
-    std::filesystem::create_symlink("sounds.txt", folder / "fx/boom.sfx");
     std::filesystem::create_hard_link(folder / "samples.txt", folder / "fx/other.h");
     struct Case {
         std::vector<std::string> arguments;
         std::string refused;
-    } cases[] = {
+    };
+    std::vector<Case> cases = {
         {{"-sfx", "samples.txt", "boom.sfx"}, "boom.sfx"},
         {{"-sfx", "boom.sfx", "effects.txt"}, "boom.sfx"},
-        {{"-sfx", "samples.txt", "fx/sounds.txt"}, "fx/boom.sfx"},
         {{"-sfx", "samples.txt", "fx/other.txt"}, "fx/other.h"},
     };
+#if !defined(_WIN32)  // no symbolic links there
+    std::filesystem::create_symlink("sounds.txt", folder / "fx/boom.sfx");
+    cases.push_back({{"-sfx", "samples.txt", "fx/sounds.txt"}, "fx/boom.sfx"});
+#endif
     for (const Case& c : cases) {
         SCOPED_TRACE(c.refused);
         if (c.arguments[1] == "boom.sfx") {

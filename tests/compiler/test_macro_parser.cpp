@@ -72,7 +72,7 @@ TEST(MacroParser, HeaderLinesThatAreAccepted)
     // A missing priority is 127; a label the header cannot name in C is only a warning.
     EXPECT_EQ(result.err, "WARNING- No priority specified for sound effect : effects.txt,16\n"
                           "WARNING- Sound effect label is not a C identifier : hit-2 in : effects.txt,21\n");
-    EXPECT_EQ(folder.read("effects.h"), "#define BPRI_quiet\t\t-128\n#define BPRI_loud\t\t127\n"
+    EXPECT_EQ(folder.readText("effects.h"), "#define BPRI_quiet\t\t-128\n#define BPRI_loud\t\t127\n"
                                         "#define BPRI_odd\t\t12\n#define BPRI_Soft\t\t127\n"
                                         "#define BPRI_hit-2\t\t3\n");
     EXPECT_TRUE(folder.exists("hit-2.sfx"));

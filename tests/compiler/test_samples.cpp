@@ -2,6 +2,7 @@
 // (messages, streams, exit status, package bytes) and in process (the sample table).
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -240,34 +241,36 @@ TEST_F(SamplePack, PcmFilesThatCannotBeReadAreNamed)
 {
     dir.write("s.raw", pcm(10));
     expectBuildError("a s.raw 100 100\nb missing.raw 100 100\n", "ERROR- Can't open source file : missing.raw\n");
-    mkdir((dir / "folder.raw").c_str(), 0755);
+    std::filesystem::create_directory(dir / "folder.raw");
     expectBuildError("a folder.raw 100 100\n", "ERROR- Can't open source file : folder.raw\n");
+#if defined(_WIN32)
+    expectBuildError("a NUL 100 100\n", "ERROR- Can't open source file : NUL\n");
+#else
     expectBuildError("a /dev/zero 100 100\n", "ERROR- Can't open source file : /dev/zero\n");
     ASSERT_EQ(mkfifo((dir / "pipe.raw").c_str(), 0644), 0);
     expectBuildError("a pipe.raw 100 100\n", "ERROR- Can't open source file : pipe.raw\n");
+#endif
 }
 
 TEST_F(SamplePack, HugePcmFilesAreTakenWholeUpToThePacksLimit)
 {
     // Sparse files: no disk space or time is spent on their zeros.
-    const off_t hundredMegabytes = off_t{100} << 20;
+    const uint64_t hundredMegabytes = uint64_t{100} << 20;
     ASSERT_TRUE(dir.writeSparse("big.raw", hundredMegabytes));
     RunResult r = compile("big big.raw 48000 100\npart big.raw 48000 100 16 32\n");
     EXPECT_EQ(r.err, "");
     EXPECT_EQ(r.out, successOut(static_cast<uint32_t>(8 + 32 + hundredMegabytes), 2, 1));
-    struct stat info;
-    ASSERT_EQ(stat((dir / "out.smp").c_str(), &info), 0);
-    EXPECT_EQ(info.st_size, 8 + 32 + hundredMegabytes);
+    EXPECT_EQ(std::filesystem::file_size(dir / "out.smp"), 8 + 32 + hundredMegabytes);
     FILE* pack = fopen((dir / "out.smp").c_str(), "rb");
     ASSERT_NE(pack, nullptr);
     std::string head(40, '\0');
     ASSERT_EQ(fread(head.data(), 1, head.size(), pack), head.size());
     fclose(pack);
     EXPECT_EQ(head, header(2) + entry(40, 100u << 20, hz(48000), hz(100)) + entry(56, 16, hz(48000), hz(100)));
-    unlink((dir / "out.smp").c_str());
+    std::filesystem::remove(dir / "out.smp");
 
     // Package offsets are 32-bit: a pack beyond 4 GB is refused before anything is read.
-    ASSERT_TRUE(dir.writeSparse("huge.raw", off_t{5} << 30));
+    ASSERT_TRUE(dir.writeSparse("huge.raw", uint64_t{5} << 30));
     expectBuildError("huge huge.raw 48000 100\n", "ERROR- Sample pack would exceed 4 GB with : huge.raw\n");
 }
 

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -12,20 +11,20 @@
 #include <string>
 #include <vector>
 
+#include "test_programs.h"
+
 namespace cli_support {
 
 namespace fs = std::filesystem;
 
-struct ToolRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
+using ToolRun = test_programs::ProgramRun;
+using test_programs::haveProgram;
 
+// A text file as written on this system: CR LF line ends, those of Windows, read as LF.
 inline std::string readText(const fs::path& path)
 {
     std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    return test_programs::textOf({std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()});
 }
 
 inline std::vector<uint8_t> readBytes(const fs::path& path)
@@ -69,35 +68,29 @@ protected:
             fs::remove_all(dir);
     }
 
-    // Runs `program` with `args` in the scratch folder, reading nothing (standard input is
-    // /dev/null). `prefix` goes before the program on the shell's command line: variables of the
-    // environment, or a program that runs it such as "timeout".
+    // Runs `program` (a program of the build, or one on the PATH) with `args` in the scratch
+    // folder, reading nothing. `prefix` goes before the program on a POSIX shell's command line:
+    // variables of the environment, or a program that runs it such as "timeout".
     ToolRun run(const std::string& program, const std::vector<std::string>& args,
                 const std::string& prefix = "") const
     {
-        std::string command = "cd ";
-        command.append(quote(dir.string())).append(" && ").append(prefix).append(" ").append(quote(program));
+        const std::string path = program.find_first_of("/\\") == std::string::npos
+                                     ? program
+                                     : test_programs::builtProgram(program);
+        if (prefix.empty())
+            return test_programs::runProgram(path, args, dir.string());
+#if defined(_WIN32)
+        ADD_FAILURE() << "no shell to run \"" << prefix << "\" in";
+        return {};
+#else
+        std::string command = prefix + " " + quote(path);
         for (const std::string& a : args)
             command.append(" ").append(quote(a));
-        command.append(" </dev/null >").append(quote((dir / ".stdout").string()));
-        command.append(" 2>").append(quote((dir / ".stderr").string()));
-        ToolRun r;
-        const int raw = std::system(command.c_str());
-        r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        r.out = readText(dir / ".stdout");
-        r.err = readText(dir / ".stderr");
-        fs::remove(dir / ".stdout");
-        fs::remove(dir / ".stderr");
-        return r;
+        return test_programs::runProgram("/bin/sh", {"-c", command}, dir.string());
+#endif
     }
 
     fs::path dir;
 };
-
-// Whether a program is on the PATH (for optional checks with sox).
-inline bool haveProgram(const std::string& name)
-{
-    return std::system(("command -v " + name + " >/dev/null 2>&1").c_str()) == 0;
-}
 
 }  // namespace cli_support

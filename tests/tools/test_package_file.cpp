@@ -45,7 +45,11 @@ TEST_F(PackageFile, SaysWhyAFileCannotBeAPackage)
     EXPECT_FALSE(loadPackage(path("missing.smp"), &image, &error));
     EXPECT_EQ(error, "Can't open file : " + path("missing.smp") + " (No such file or directory)");
     EXPECT_FALSE(loadPackage(dir.string(), &image, &error));
+#if defined(_WIN32)  // where a folder does not even open
+    EXPECT_EQ(error, "Can't open file : " + dir.string() + " (Is a directory)");
+#else
     EXPECT_EQ(error, "Can't read file : " + dir.string() + " (Is a directory)");
+#endif
     writeBytes(dir / "empty.smp", {});
     EXPECT_FALSE(loadPackage(path("empty.smp"), &image, &error));
     EXPECT_EQ(error, "File is empty : " + path("empty.smp"));

@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "engine/engine.h"
+#include "files/command_line.h"
+#include "files/file_identity.h"
 #include "files/input_files.h"
 #include "tools/bsrender/options.h"
 #include "tools/bsrender/progress.h"
@@ -18,9 +20,6 @@
 #if defined(_WIN32)
 #include <fcntl.h>
 #include <io.h>
-#else
-#include <sys/stat.h>
-#include <unistd.h>
 #endif
 
 using namespace bsrender;
@@ -57,15 +56,7 @@ std::string formatDuration(uint64_t ticks, bool withMinutes = true)
 // output is redirected to): then the summary goes to standard error, out of the audio's way.
 bool isStandardOutput(const std::string& path)
 {
-    if (path == "-")
-        return true;
-#if !defined(_WIN32)
-    struct stat out {};
-    struct stat file {};
-    if (fstat(STDOUT_FILENO, &out) == 0 && stat(path.c_str(), &file) == 0)
-        return out.st_dev == file.st_dev && out.st_ino == file.st_ino;
-#endif
-    return false;
+    return path == "-" || isOpenFile(path.c_str(), stdout);
 }
 
 // Resolves each --sfx request into a cue; false after printing what is wrong.
@@ -228,6 +219,7 @@ int run(const Options& options)
 
 int main(int argc, char** argv)
 try {
+    startCommandLine(&argc, &argv);
     Options options;
     std::string error;
     if (!parseOptions(argc, argv, &options, &error)) {

@@ -6,6 +6,8 @@
 #include <cstring>
 #include <utility>
 
+#include "files/open_file.h"
+
 namespace bs {
 
 PackageImage::PackageImage(std::string path, const uint8_t* bytes, size_t size)
@@ -19,7 +21,7 @@ bool loadPackage(const std::string& path, PackageImage* image, std::string* erro
 {
     *image = PackageImage();
     image->path_ = path;
-    std::FILE* file = std::fopen(path.c_str(), "rb");
+    std::FILE* file = openFile(path.c_str(), "rb");
     if (!file) {
         *error = "Can't open file : " + path + " (" + std::strerror(errno) + ")";
         return false;

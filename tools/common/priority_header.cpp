@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "files/open_file.h"
+
 namespace bs {
 
 namespace {
@@ -91,7 +93,7 @@ bool parsePriorityHeader(const std::string& text, PriorityTable* table, std::str
 
 bool loadPriorityHeader(const std::string& path, PriorityTable* table, std::string* error)
 {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
+    std::FILE* file = openFile(path.c_str(), "rb");
     if (!file) {
         *error = "Can't open file : " + path + " (" + std::strerror(errno) + ")";
         return false;

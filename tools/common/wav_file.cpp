@@ -2,13 +2,8 @@
 
 #include <cerrno>
 #include <cstring>
-#include <filesystem>
-#include <random>
-#include <system_error>
 
 namespace bs {
-
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -36,44 +31,16 @@ bool WavWriter::open(const std::string& path, std::string* error)
     discard();
     path_ = path;
     dataBytes_ = 0;
-    std::error_code ec;
-    const fs::file_status status = fs::status(path, ec);  // follows links
-    if (fs::is_directory(status)) {
-        *error = describeErrno("Can't write to destination file", path, EISDIR);
+    const int code = output_.open(path.c_str(), true, "part");
+    if (code != 0) {
+        *error = describeErrno("Can't write to destination file", path, code);
         return false;
     }
-    if (fs::exists(status) && !fs::is_regular_file(status)) {
-        // A device or a pipe: written into directly, once the header is known.
-        file_ = std::fopen(path.c_str(), "wb");
-        if (!file_) {
-            *error = describeErrno("Can't write to destination file", path);
-            return false;
-        }
-        ownsFile_ = true;
-        streaming_ = true;
+    file_ = output_.stream();
+    // A device or a pipe is written into directly, once the header is known.
+    streaming_ = output_.direct();
+    if (streaming_)
         return true;
-    }
-    // Replace what a link points to, not the link.
-    if (fs::is_symlink(fs::symlink_status(path, ec))) {
-        const fs::path target = fs::weakly_canonical(path, ec);
-        if (!ec)
-            path_ = target.string();
-    }
-    // A name of our own beside the destination, so the final rename stays on one file system;
-    // "x" refuses to reuse a file that some other run is writing.
-    std::random_device entropy;
-    for (int attempt = 0; attempt < 16 && !file_; ++attempt) {
-        tempPath_ = path_ + ".part" + std::to_string(entropy() % 1000000u);
-        file_ = std::fopen(tempPath_.c_str(), "wbx");
-        if (!file_ && errno != EEXIST)
-            break;
-    }
-    if (!file_) {
-        *error = describeErrno("Can't write to destination file", path);
-        tempPath_.clear();
-        return false;
-    }
-    ownsFile_ = true;
     // The header is written for real by commit(); until then it holds zeros.
     const uint8_t zeros[BS_WAV_HEADER_SIZE] = {};
     if (std::fwrite(zeros, 1, BS_WAV_HEADER_SIZE, file_) != BS_WAV_HEADER_SIZE) {
@@ -88,7 +55,6 @@ void WavWriter::openStream(std::FILE* stream, const std::string& name)
 {
     discard();
     file_ = stream;
-    ownsFile_ = false;
     streaming_ = true;
     path_ = name;
     dataBytes_ = 0;
@@ -144,9 +110,13 @@ bool WavWriter::append(const int16_t* values, size_t count, std::string* error)
 bool WavWriter::commitStream(std::string* error)
 {
     bool ok = std::fflush(file_) == 0;
-    const int code = errno;
-    if (ownsFile_)
-        ok = std::fclose(file_) == 0 && ok;
+    int code = errno;
+    if (output_.stream()) {
+        const int closing = output_.commit();
+        if (ok && closing != 0)
+            code = closing;
+        ok = ok && closing == 0;
+    }
     file_ = nullptr;
     if (!ok) {
         *error = describeErrno("Couldn't write to output file", path_, code);
@@ -169,47 +139,26 @@ bool WavWriter::commit(std::string* error)
         return commitStream(error);
     uint8_t header[BS_WAV_HEADER_SIZE];
     bs_makeWavHeader(dataBytes_, header);
-    bool ok = std::fflush(file_) == 0 && std::fseek(file_, 0, SEEK_SET) == 0 &&
-              std::fwrite(header, 1, BS_WAV_HEADER_SIZE, file_) == BS_WAV_HEADER_SIZE;
-    ok = std::fclose(file_) == 0 && ok;
+    errno = 0;
+    const bool written = std::fflush(file_) == 0 && std::fseek(file_, 0, SEEK_SET) == 0 &&
+                         std::fwrite(header, 1, BS_WAV_HEADER_SIZE, file_) == BS_WAV_HEADER_SIZE;
+    const int code = written ? output_.commit() : (errno ? errno : EIO);
     file_ = nullptr;
-    if (!ok) {
-        *error = describeErrno("Couldn't write to output file", path_);
-        std::remove(tempPath_.c_str());
-        tempPath_.clear();
+    output_.discard();
+    if (code != 0) {
+        *error = describeErrno("Couldn't write to output file", path_, code);
         return false;
     }
-    // A file being replaced keeps its permissions.
-    std::error_code ec;
-    const fs::file_status old = fs::status(path_, ec);
-    if (!ec && fs::is_regular_file(old))
-        fs::permissions(tempPath_, old.permissions(), ec);
-#if defined(_WIN32)
-    std::remove(path_.c_str());  // rename does not replace an existing file there
-#endif
-    if (std::rename(tempPath_.c_str(), path_.c_str()) != 0) {
-        *error = describeErrno("Couldn't write to output file", path_);
-        std::remove(tempPath_.c_str());
-        tempPath_.clear();
-        return false;
-    }
-    tempPath_.clear();
     return true;
 }
 
 void WavWriter::discard()
 {
-    if (file_ && ownsFile_)
-        std::fclose(file_);
+    output_.discard();
     file_ = nullptr;
-    ownsFile_ = false;
     streaming_ = false;
     streamStarted_ = false;
     streamBytes_ = 0;
-    if (!tempPath_.empty()) {
-        std::remove(tempPath_.c_str());
-        tempPath_.clear();
-    }
 }
 
 }  // namespace bs

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "files/safe_output.h"
 #include "formats/wav.h"
 
 namespace bs {
@@ -18,10 +19,10 @@ inline constexpr uint32_t kWavMaxDataBytes = 0xFFFFFFFFu - 36u - 3u;
 // Appends interleaved 16-bit samples to `out` in little-endian order, whatever the host's.
 void appendLittleEndianSamples(std::vector<uint8_t>& out, const int16_t* values, size_t count);
 
-// Writes a WAV file safely. A regular file (or one that does not exist yet) is written to a
-// temporary file beside it, and only commit() puts it in place: a file already there is untouched
-// until then, a run that fails (or is abandoned) leaves no half-written file, and a symbolic link
-// keeps pointing where it did, to the new contents. Anything else, a pipe, a terminal, a device
+// Writes a WAV file safely (files/safe_output.h). A regular file (or one that does not exist yet)
+// is written to a temporary file beside it, and only commit() puts it in place: a file already
+// there is untouched until then, a run that fails (or is abandoned) leaves no half-written file,
+// and a symbolic link keeps pointing where it did, to the new contents. Anything else, a pipe, a terminal, a device
 // such as /dev/null or standard output, cannot be replaced or rewound for the header: the caller
 // states the audio's length with startStream() before the first append, and the audio goes
 // straight through, so memory stays small whatever the length.
@@ -52,13 +53,12 @@ public:
 private:
     bool commitStream(std::string* error);
 
-    std::FILE* file_ = nullptr;
-    bool ownsFile_ = false;
+    SafeOutputFile output_;           // a file of our own (empty for openStream)
+    std::FILE* file_ = nullptr;       // where the bytes go
     bool streaming_ = false;          // written straight through, header first
     bool streamStarted_ = false;
     uint32_t streamBytes_ = 0;        // the length the stream's header gives
-    std::string path_;                // where the result goes (links resolved)
-    std::string tempPath_;
+    std::string path_;                // the output's name in messages
     uint32_t dataBytes_ = 0;
     std::vector<uint8_t> buffer_;
 };
