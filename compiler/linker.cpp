@@ -6,6 +6,7 @@
 #include "compiler/messages.h"
 #include "compiler/output.h"
 #include "compiler/music.h"
+#include "formats/opcodes.h"
 #include "formats/packages.h"
 
 namespace {
@@ -25,7 +26,9 @@ int resolveReferences(uint8_t* code)
             return -1;
         }
         // Modular arithmetic gives the two's complement of a backward distance.
-        bs_writeU32(code + reference.position, target->startPosition - reference.position - 4);
+        const BsOpcodeInfo* call = bs_musicOpcode(MUSIC_CALL);
+        const uint32_t end = reference.position + bs_operandBytes(call);
+        bs_writeOperand(code + reference.position, call->operands[0], int32_t(target->startPosition - end));
     }
     return 0;
 }

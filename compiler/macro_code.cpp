@@ -35,16 +35,19 @@ int appendCode(CodeBuffer* code, uint8_t byte)
     return appendCodeBytes(code, &byte, 1);
 }
 
-int appendCodeU32(CodeBuffer* code, uint32_t value)
+int appendOperands(CodeBuffer* code, const BsOpcodeInfo* info, int32_t first, int32_t second)
 {
-    const uint8_t bytes[4] = {uint8_t(value), uint8_t(value >> 8), uint8_t(value >> 16),
-                              uint8_t(value >> 24)};
-    return appendCodeBytes(code, bytes, 4);
+    const int32_t values[BS_MAX_OPERANDS] = {first, second};
+    uint8_t bytes[BS_MAX_INSTRUCTION_BYTES];
+    const uint32_t length = bs_writeInstruction(info, values, bytes);
+    return appendCodeBytes(code, bytes + 1, length - 1);
 }
 
-int appendCodeByte(CompiledChannel* channel, uint8_t byte)
+int appendInstruction(CodeBuffer* code, const BsOpcodeInfo* info, int32_t first, int32_t second)
 {
-    return appendCode(&channel->code, byte);
+    const int32_t values[BS_MAX_OPERANDS] = {first, second};
+    uint8_t bytes[BS_MAX_INSTRUCTION_BYTES];
+    return appendCodeBytes(code, bytes, bs_writeInstruction(info, values, bytes));
 }
 
 void closeWaitRun(WaitRun* run)
@@ -88,44 +91,38 @@ int emitWait(CompiledChannel* channel, int32_t ticks)
 
 int emitEnd(CompiledChannel* channel)
 {
-    return appendCodeByte(channel, MACRO_END);
+    return appendInstruction(&channel->code, bs_macroOpcode(MACRO_END));
 }
 
 int emitSingleShot(CompiledChannel* channel)
 {
-    return appendCodeByte(channel, MACRO_SINGLESHOT);
+    return appendInstruction(&channel->code, bs_macroOpcode(MACRO_SINGLESHOT));
 }
 
 int emitLooping(CompiledChannel* channel, uint16_t start, uint16_t end)
 {
-    const uint8_t bytes[5] = {MACRO_LOOPING, uint8_t(start), uint8_t(start >> 8), uint8_t(end),
-                              uint8_t(end >> 8)};
-    return appendCodeBytes(&channel->code, bytes, 5);
+    return appendInstruction(&channel->code, bs_macroOpcode(MACRO_LOOPING), start, end);
 }
 
 int emitVolume(CompiledChannel* channel, uint32_t level, uint32_t slide)
 {
-    // The level's integer byte, then the slide as 8.8: fraction byte first.
-    const uint8_t bytes[4] = {MACRO_VOLUME, uint8_t(level >> 16), uint8_t(slide),
-                              uint8_t(slide >> 16)};
-    return appendCodeBytes(&channel->code, bytes, 4);
+    // The level's integer byte; the slide as 8.8, its fraction byte below its integer byte.
+    const int32_t slide88 = int32_t(((slide >> 8) & 0xFF00u) | (slide & 0xFFu));
+    return appendInstruction(&channel->code, bs_macroOpcode(MACRO_VOLUME), int32_t(level >> 16), slide88);
 }
 
 int emitFrequency(CompiledChannel* channel, uint32_t frequency, uint32_t slide)
 {
-    if (appendCodeByte(channel, MACRO_FREQUENCY) != 0 ||
-        appendCodeU32(&channel->code, frequency) != 0)
-        return -1;
-    return appendCodeU32(&channel->code, slide);
+    return appendInstruction(&channel->code, bs_macroOpcode(MACRO_FREQUENCY), int32_t(frequency),
+                             int32_t(slide));
 }
 
 int emitLoop(CompiledChannel* channel, int8_t count)
 {
-    const uint8_t bytes[2] = {MACRO_LOOP, uint8_t(count)};
-    return appendCodeBytes(&channel->code, bytes, 2);
+    return appendInstruction(&channel->code, bs_macroOpcode(MACRO_LOOP), count);
 }
 
 int emitEndLoop(CompiledChannel* channel)
 {
-    return appendCodeByte(channel, MACRO_ENDLOOP);
+    return appendInstruction(&channel->code, bs_macroOpcode(MACRO_ENDLOOP));
 }

@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "formats/opcodes.h"
+
 // A growable byte buffer. Records holding one live in growable arrays, so it
 // stays trivially copyable (the bytes are malloc'd).
 struct CodeBuffer {
@@ -29,12 +31,11 @@ struct CompiledChannel;
 constexpr uint32_t kChannelCodeCapacity = 64;
 
 // Largest wait a run can hold, single or joined: 2^28 - 1 ticks.
-constexpr uint32_t kMaxWaitTicks = 0x0FFFFFFFu;
+constexpr uint32_t kMaxWaitTicks = BS_WAIT_MAX;
 
 // Appends one byte, growing the buffer. 0, or -1 after "Out of memory".
 int appendCode(CodeBuffer* code, uint8_t byte);
 int appendCodeBytes(CodeBuffer* code, const uint8_t* bytes, uint32_t count);
-int appendCodeByte(CompiledChannel* channel, uint8_t byte);
 
 // Emits a wait of `ticks` (0 or more), joined with the open run if there is
 // one. Returns 0; 1 after "Value out of range" when the single or joined
@@ -44,6 +45,12 @@ int emitWait(CompiledChannel* channel, int32_t ticks);
 
 // Ends the open run: the next wait starts a run of its own.
 void closeWaitRun(WaitRun* run);
+
+// One instruction: the opcode of `info` and its operands `first` and `second` (as many as it
+// has), laid out as the bytecode table says (formats/opcodes.h). 0, or -1 after "Out of memory".
+int appendInstruction(CodeBuffer* code, const BsOpcodeInfo* info, int32_t first = 0, int32_t second = 0);
+// The operands alone, when the opcode byte went first.
+int appendOperands(CodeBuffer* code, const BsOpcodeInfo* info, int32_t first = 0, int32_t second = 0);
 
 // Macro opcodes with their operands. Each returns 0 or -1 (out of memory).
 int emitEnd(CompiledChannel* channel);
@@ -55,6 +62,3 @@ int emitVolume(CompiledChannel* channel, uint32_t level, uint32_t slide);
 int emitFrequency(CompiledChannel* channel, uint32_t frequency, uint32_t slide);
 int emitLoop(CompiledChannel* channel, int8_t count);
 int emitEndLoop(CompiledChannel* channel);
-
-// Little-endian 32-bit operand.
-int appendCodeU32(CodeBuffer* code, uint32_t value);

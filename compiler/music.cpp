@@ -78,14 +78,10 @@ int checkEndOfLine()
     return -1;
 }
 
-int emit(uint8_t byte)
+// One instruction into the stream, laid out as the bytecode table says.
+int emit(uint8_t opcode, int32_t first = 0, int32_t second = 0)
 {
-    return appendCode(&music.stream, byte);
-}
-
-int emit(const uint8_t* bytes, uint32_t count)
-{
-    return appendCodeBytes(&music.stream, bytes, count);
+    return appendInstruction(&music.stream, bs_musicOpcode(opcode), first, second);
 }
 
 int emitNoteOff()
@@ -135,8 +131,7 @@ int handleUsing()
         printMessage(stderr, "%s", kValueOutOfRange);
         return 1;
     }
-    const uint8_t bytes[2] = {MUSIC_USING, uint8_t(instrument)};
-    return emit(bytes, 2);
+    return emit(MUSIC_USING, int32_t(instrument));
 }
 
 int handlePriority()
@@ -144,8 +139,7 @@ int handlePriority()
     int8_t priority = 0;
     if (readSignedByte(&priority) != 0)
         return 1;
-    const uint8_t bytes[2] = {MUSIC_PRIORITY, uint8_t(priority)};
-    return emit(bytes, 2);
+    return emit(MUSIC_PRIORITY, priority);
 }
 
 int handlePan()
@@ -153,8 +147,7 @@ int handlePan()
     int8_t left = 0, right = 0;
     if (readSignedByte(&left) != 0 || readSignedByte(&right) != 0)
         return 1;
-    const uint8_t bytes[3] = {MUSIC_PAN, uint8_t(left), uint8_t(right)};
-    return emit(bytes, 3);
+    return emit(MUSIC_PAN, left, right);
 }
 
 int handlePitch()
@@ -166,9 +159,7 @@ int handlePitch()
     const char* slideToken = nextOperand();
     if (slideToken && parseFixed16(&slide, slideToken) != 0)
         return 1;
-    if (emit(MUSIC_PITCH) != 0 || appendCodeU32(&music.stream, offset) != 0)
-        return -1;
-    return appendCodeU32(&music.stream, slide);
+    return emit(MUSIC_PITCH, int32_t(offset), int32_t(slide));
 }
 
 int handleLoop()
@@ -178,8 +169,7 @@ int handleLoop()
         return 1;
     if (count == MUSIC_CALL_FRAME)
         printMessage(stderr, "%s", "WARNING- Loop count of -128 reserved for CALLs\n");
-    const uint8_t bytes[2] = {MUSIC_LOOP, uint8_t(count)};
-    return emit(bytes, 2);
+    return emit(MUSIC_LOOP, count);
 }
 
 int handleEndLoop()
@@ -192,9 +182,10 @@ int handleCall()
     const char* label = nextOperand();
     if (!label)
         return 1;
-    if (emit(MUSIC_CALL) != 0 || addBlockReference(label) != 0)
+    // The reference is to the operand, which the linker fills in.
+    if (appendCode(&music.stream, MUSIC_CALL) != 0 || addBlockReference(label) != 0)
         return -1;
-    return appendCodeU32(&music.stream, 0); // filled in by the linker
+    return appendOperands(&music.stream, bs_musicOpcode(MUSIC_CALL));
 }
 
 int handleReturn()
@@ -234,8 +225,7 @@ int handleEnd()
 {
     if (music.noteSounding && emitNoteOff() != 0)
         return -1;
-    const uint8_t bytes[2] = {MUSIC_PRIORITY, 0};
-    return emit(bytes, 2);
+    return emit(MUSIC_PRIORITY, 0);
 }
 
 struct MusicCommand {
@@ -456,8 +446,7 @@ int compileNote(const char* token)
         printMessage(stderr, "%s", "ERROR- Note frequency out of range (c.0 to g.10)\n");
         return -1;
     }
-    const uint8_t bytes[2] = {MUSIC_NOTE, uint8_t(note)};
-    if (emit(bytes, 2) != 0)
+    if (emit(MUSIC_NOTE, int32_t(note)) != 0)
         return -1;
     // The duration is a wait that following waits join.
     int32_t ticks = 0;

@@ -29,31 +29,22 @@ public:
     }
     uint8_t peek() const { return code_[position_]; }
     uint8_t u8() { return code_[position_++]; }
-    uint16_t u16()
-    {
-        uint16_t value = static_cast<uint16_t>(code_[position_] | code_[position_ + 1] << 8);
-        position_ += 2;
-        return value;
-    }
-    uint32_t u32()
-    {
-        uint32_t value = static_cast<uint32_t>(code_[position_]) |
-                         static_cast<uint32_t>(code_[position_ + 1]) << 8 |
-                         static_cast<uint32_t>(code_[position_ + 2]) << 16 |
-                         static_cast<uint32_t>(code_[position_ + 3]) << 24;
-        position_ += 4;
-        return value;
-    }
 
-    // A wait run: up to four bytes with bit 7 set, seven bits each, lowest
-    // group first.  The caller has seen that the first byte is one.  A run
-    // cut short by the end of the image ends there.
+    // A wait run.  The caller has seen that the next byte may be read and is
+    // one; a run cut short by the end of the image ends there.
     int32_t waitRun()
     {
-        uint32_t value = 0;
-        for (int group = 0; group < BS_WAIT_MAX_BYTES && has(1) && (peek() & BS_WAIT_FLAG); ++group)
-            value |= static_cast<uint32_t>(u8() & 0x7F) << (BS_WAIT_GROUP_BITS * group);
-        return static_cast<int32_t>(value);
+        const size_t left = has(BS_WAIT_MAX_BYTES) ? size_t{BS_WAIT_MAX_BYTES} : size_t(bounds_.high - position_);
+        uint32_t ticks = 0;
+        position_ += bs_readWaitRun(code_ + position_, left, &ticks);
+        return static_cast<int32_t>(ticks);
+    }
+
+    // The operands of `info`, laid out as the bytecode table says.  The caller
+    // has seen that they may be read.
+    void operands(const BsOpcodeInfo* info, int32_t values[BS_MAX_OPERANDS])
+    {
+        position_ += bs_readOperands(info, code_ + position_, values);
     }
 
     // Positions stay 32-bit as the tables store them; jumps wrap like them.
@@ -68,11 +59,15 @@ private:
 
 // Runs the code of a macro channel or a music track (`owner`, which has
 // `priority` and `wait`) until it waits or stops: a wait run sets `wait`;
-// any other byte is an opcode for `execute`, which returns false for one
-// that ends the code, as does running off its end (`stop`).  Code that has
-// not waited after kElementsPerTick elements yields until the next tick.
+// any other byte is an opcode of the bytecode `opcodes` describes, carried
+// out with its operands by `execute`, which returns false for one that ends
+// the code.  A byte that is no opcode, operands cut off by the end of the
+// image and running off its end all stop the code as "end" does (`stop`).
+// Code that has not waited after kElementsPerTick elements yields until the
+// next tick.
 template <typename Owner, typename Execute, typename Stop>
-void runUntilWait(Owner& owner, CodeReader& reader, Execute execute, Stop stop)
+void runUntilWait(Owner& owner, CodeReader& reader, const BsOpcodeInfo* (*opcodes)(uint8_t), Execute execute,
+                  Stop stop)
 {
     int budget = kElementsPerTick;
     while (owner.priority != 0 && owner.wait == 0) {
@@ -90,7 +85,14 @@ void runUntilWait(Owner& owner, CodeReader& reader, Execute execute, Stop stop)
             continue;
         }
         reader.u8();
-        if (!execute(byte))
+        const BsOpcodeInfo* info = opcodes(byte);
+        int32_t operands[BS_MAX_OPERANDS];
+        if (info == nullptr || !reader.has(bs_operandBytes(info))) {
+            stop();
+            continue;
+        }
+        reader.operands(info, operands);
+        if (!execute(byte, operands))
             stop();
     }
 }

@@ -183,6 +183,13 @@ BS_API void bs_stopSFX(int8_t priority);
 BS_API void bs_pause(void);
 BS_API void bs_resume(void);
 BS_API void bs_stopAll(void);
+/* Puts the engine back as it was when the library was loaded: the three
+ * tables cleared (but for the links between them), no packs adopted, no
+ * request pending, not paused.  bs_init alone leaves a few fields as the last
+ * playing left them (a track's instrument, a channel's pitch) and keeps a
+ * pause; after bs_reset and bs_init the same calls give the same blocks every
+ * time.  Nothing plays until the next bs_init. */
+BS_API void bs_reset(void);
 BS_API void bs_getState(Voice** voices, MacroChannel** channels, MusicTrack** tracks);
 BS_API void bs_getInfo(uint32_t* channels, uint32_t* renderRate, uint32_t* tickRate,
                        uint32_t* librarySize, uint32_t* maxSampleLength);

@@ -41,10 +41,9 @@ void endLoop(MacroChannel& c, CodeReader& reader)
     }
 }
 
-// Carries out one opcode whose byte has been read.  False when the channel
-// must stop: "end", an opcode that does not exist, or operands cut off by
-// the end of the image.
-bool execute(MacroChannel& c, Voice& v, uint8_t opcode, CodeReader& reader)
+// Carries out one opcode with its operands.  False when the channel must
+// stop: "end".
+bool execute(MacroChannel& c, Voice& v, uint8_t opcode, const int32_t* operands, CodeReader& reader)
 {
     switch (opcode) {
     case MACRO_END:
@@ -53,38 +52,26 @@ bool execute(MacroChannel& c, Voice& v, uint8_t opcode, CodeReader& reader)
         v.mode = 1;
         return true;
     case MACRO_LOOPING:
-        if (!reader.has(4))
-            return false;
         v.mode = 2;
-        v.loopStart = static_cast<int16_t>(reader.u16());
-        v.loopEnd = static_cast<int16_t>(reader.u16());
+        v.loopStart = static_cast<int16_t>(operands[0]);
+        v.loopEnd = static_cast<int16_t>(operands[1]);
         return true;
     case MACRO_VOLUME:
-        if (!reader.has(3))
-            return false;
-        c.volume = static_cast<uint16_t>(reader.u8() << 8);
-        c.volumeSlide = static_cast<int16_t>(reader.u16());
+        c.volume = static_cast<uint16_t>(operands[0] << 8);
+        c.volumeSlide = static_cast<int16_t>(operands[1]);
         return true;
     case MACRO_FREQUENCY:
-        if (!reader.has(8))
-            return false;
-        c.frequency = static_cast<int32_t>(reader.u32());
-        c.frequencySlide = static_cast<int32_t>(reader.u32());
+        c.frequency = operands[0];
+        c.frequencySlide = operands[1];
         return true;
-    case MACRO_LOOP: {
-        if (!reader.has(1))
-            return false;
-        const int8_t count = static_cast<int8_t>(reader.u8());
-        pushLoop(c, count, reader.position());
+    case MACRO_LOOP:
+        pushLoop(c, static_cast<int8_t>(operands[0]), reader.position());
         return true;
-    }
     case MACRO_ENDLOOP:
         endLoop(c, reader);
         return true;
-    case MACRO_NOP:
+    default: // MACRO_NOP
         return true;
-    default:
-        return false;
     }
 }
 
@@ -96,7 +83,8 @@ void runMacro(int channel)
     Voice& v = *c.voice;
     CodeReader reader(c.code, c.position, channelCode[channel]);
     runUntilWait(
-        c, reader, [&](uint8_t op) { return execute(c, v, op, reader); },
+        c, reader, bs_macroOpcode,
+        [&](uint8_t op, const int32_t* operands) { return execute(c, v, op, operands, reader); },
         [&] { endMacro(channel); });
     c.position = reader.position();
     c.wait = countDown(c.wait);

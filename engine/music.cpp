@@ -103,68 +103,49 @@ void breakAll()
     }
 }
 
-// Carries out one opcode whose byte has been read.  False when the track
-// must stop as "end" stops it: an opcode that does not exist, or operands
-// cut off by the end of the image.
-bool execute(int track, uint8_t opcode, CodeReader& reader)
+// Carries out one opcode with its operands.
+bool execute(int track, uint8_t opcode, const int32_t* operands, CodeReader& reader)
 {
     MusicTrack& t = tracks[track];
     MacroChannel& c = channels[track];
     switch (opcode) {
     case MUSIC_PRIORITY:
-        if (!reader.has(1))
-            return false;
-        t.priority = reader.u8();
+        t.priority = static_cast<uint8_t>(operands[0]); // unsigned here, unlike a track entry's
         if (t.priority == 0)
             endTrack(t);
         return true;
     case MUSIC_PAN:
-        if (!reader.has(2))
-            return false;
-        t.panLeft = static_cast<int8_t>(reader.u8());
-        t.panRight = static_cast<int8_t>(reader.u8());
+        t.panLeft = static_cast<int8_t>(operands[0]);
+        t.panRight = static_cast<int8_t>(operands[1]);
         recomputePan(t);
         return true;
     case MUSIC_USING:
-        if (!reader.has(1))
-            return false;
-        t.instrument = reader.u8();
+        t.instrument = operands[0];
         return true;
     case MUSIC_NOTE:
-        if (!reader.has(1))
-            return false;
-        playNote(track, reader.u8());
+        playNote(track, static_cast<uint32_t>(operands[0]));
         return true;
     case MUSIC_NOTE_OFF:
         noteOffMacro(track);
         return true;
     case MUSIC_PITCH:
-        if (!reader.has(8))
-            return false;
-        c.pitchOffset = static_cast<int32_t>(reader.u32());
-        c.pitchSlide = static_cast<int32_t>(reader.u32());
+        c.pitchOffset = operands[0];
+        c.pitchSlide = operands[1];
         return true;
-    case MUSIC_LOOP: {
-        if (!reader.has(1))
-            return false;
-        const int8_t count = static_cast<int8_t>(reader.u8());
+    case MUSIC_LOOP:
         if (t.stackDepth < kStackFrames)
-            push(t, count, reader.position());
+            push(t, static_cast<int8_t>(operands[0]), reader.position());
         return true;
-    }
     case MUSIC_ENDLOOP:
         if (t.stackDepth > kStackFrames)
             t.stackDepth = kStackFrames;
         endLoop(t, reader);
         return true;
     case MUSIC_CALL: {
-        if (!reader.has(4))
-            return false;
-        const int32_t offset = static_cast<int32_t>(reader.u32());
         const int32_t after = reader.position();
         if (t.stackDepth < kStackFrames) { // a fifth nested call is passed over
             push(t, MUSIC_CALL_FRAME, after);
-            reader.jump(wrappingAdd(after, offset));
+            reader.jump(wrappingAdd(after, operands[0]));
         }
         return true;
     }
@@ -181,10 +162,8 @@ bool execute(int track, uint8_t opcode, CodeReader& reader)
         breakAll();
         reader.jump(t.position);
         return true;
-    case MUSIC_NOP:
+    default: // MUSIC_NOP
         return true;
-    default:
-        return false;
     }
 }
 
@@ -226,7 +205,9 @@ void stepTrack(int track)
         recomputePan(t);
     CodeReader reader(t.code, t.position, trackCode[track]);
     runUntilWait(
-        t, reader, [&](uint8_t op) { return execute(track, op, reader); }, [&] { endTrack(t); });
+        t, reader, bs_musicOpcode,
+        [&](uint8_t op, const int32_t* operands) { return execute(track, op, operands, reader); },
+        [&] { endTrack(t); });
     t.position = reader.position();
     t.wait = countDown(t.wait);
 }

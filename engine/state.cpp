@@ -1,11 +1,11 @@
 // The static tables, package adoption (bs_init) and the lookups built on the
-// adopted packs.  The only floating point of the engine is here, in the two
-// tables that bs_init builds.
+// adopted packs.  The two tables that bs_init builds come from
+// engine/pitch_tables.h, in integers.
 #include "engine/state.h"
 
-#include <cmath>
 #include <cstring>
 
+#include "engine/pitch_tables.h"
 #include "formats/packages.h"
 
 namespace brimsel {
@@ -80,22 +80,11 @@ bool aligned(const uint8_t* image)
     return image != nullptr && reinterpret_cast<uintptr_t>(image) % 4 == 0;
 }
 
-// 16.16 unsigned fixed point as a real number.
-double fromFixed16(uint32_t value)
-{
-    return static_cast<double>(value >> 16) + static_cast<double>(value & 0xFFFF) / 65536.0;
-}
-
 SampleRatio ratioOf(const uint8_t* entry)
 {
-    const double sampleRate = fromFixed16(bs_readU32(entry + BS_SAMPLE_ENTRY_SAMPLE_RATE));
-    const double content = fromFixed16(bs_readU32(entry + BS_SAMPLE_ENTRY_CONTENT_FREQ));
-    // A content frequency of 0 has no pitch to scale; such a sample gets step 0.
-    if (content == 0.0)
-        return SampleRatio{0, 0};
-    const double x = sampleRate / (content * static_cast<double>(BS_RENDER_RATE));
-    const double whole = std::floor(x);
-    return SampleRatio{static_cast<uint32_t>((x - whole) * 4294967296.0), static_cast<uint32_t>(whole)};
+    const uint64_t ratio = sampleRatio(bs_readU32(entry + BS_SAMPLE_ENTRY_SAMPLE_RATE),
+                                       bs_readU32(entry + BS_SAMPLE_ENTRY_CONTENT_FREQ));
+    return SampleRatio{static_cast<uint32_t>(ratio), static_cast<uint32_t>(ratio >> 32)};
 }
 
 int32_t adoptSamplePack(const Image& image)
@@ -116,12 +105,7 @@ int32_t adoptSamplePack(const Image& image)
 
 void buildNoteFrequencies()
 {
-    for (int n = 0; n < kNotes; ++n) {
-        const double f = std::pow(2.0, (n - 69) * (1.0 / 12.0)) * 440.0;
-        const double whole = std::floor(f);
-        noteFrequencies[n] =
-            static_cast<uint32_t>(whole) << 16 | static_cast<uint32_t>((f - whole) * 65536.0);
-    }
+    std::memcpy(noteFrequencies, kNoteFrequencyTable, sizeof noteFrequencies);
 }
 
 int32_t adoptInstrumentPack(const Image& image)
@@ -196,6 +180,23 @@ BS_API int32_t bs_initSized(const uint8_t* samplePackImage, uint32_t samplePackS
                             const uint8_t* instrumentPackImage, uint32_t instrumentPackSize)
 {
     return init(Image{samplePackImage, samplePackSize}, Image{instrumentPackImage, instrumentPackSize});
+}
+
+BS_API void bs_reset(void)
+{
+    for (int i = 0; i < kChannels; ++i) {
+        voices[i] = Voice{};
+        channels[i] = MacroChannel{};
+        tracks[i] = MusicTrack{};
+        channelCode[i] = CodeBounds{};
+        trackCode[i] = CodeBounds{};
+    }
+    reset(); // requests, music state, and the links between the tables
+    ready = 0;
+    paused = 0;
+    musicImage = Image{};
+    samplePack = Pack{};
+    instrumentPack = Pack{};
 }
 
 } // extern "C"

@@ -115,7 +115,7 @@ TEST(MusicTrack, InstrumentNumbersAreTheirPositionsUpTo255)
 {
     std::string instruments;
     for (int i = 0; i < 300; ++i)
-        instruments += std::string("i") + std::to_string(i) + "\ns piano\n{\nn\n}\n";
+        instruments.append("i").append(std::to_string(i)).append("\ns piano\n{\nn\n}\n");
     ScriptFolder folder;
     RunResult result = folder.music(instruments, {"main 1\n{\nusing i0\nu i1\nu i255\nend\n}\n"});
     ASSERT_EQ(result.status, 0) << result.err;

@@ -1,13 +1,14 @@
 # Checks the demo's renders (made by examples/cmake/build_demo.cmake in DEMO_DIR):
 #
 #   cmake -DDEMO_DIR=... -DBSRENDER=... -DHASH_FILE=tests/tools/demo.sha256 [-DSOX=sox]
-#         [-DUPDATE=ON] -P check_demo.cmake
+#         [-DEMULATOR=...] [-DUPDATE=ON] -P check_demo.cmake
 #
 # - every WAV is a valid 48000 Hz 16-bit stereo file (sox reads it back);
 # - the song and the scene are neither silent nor clipped (sox stat);
 # - rendering the song again gives the same bytes;
-# - every WAV's SHA-256 matches HASH_FILE, which pins the sound of the demo. When the sound is
-#   meant to change (a new sample, a rewritten script, an engine fix), run
+# - every package's and every WAV's SHA-256 matches HASH_FILE, which pins the demo's packages
+#   and its sound, and so proves that every build (Linux, Windows) writes the same bytes. When
+#   the sound is meant to change (a new sample, a rewritten script, an engine fix), run
 #       cmake --build --preset release --target demo_update_hashes
 #   listen to the new renders, and commit the new HASH_FILE with the change that caused it.
 #   UPDATE=ON is what that target does: it writes HASH_FILE instead of comparing.
@@ -63,7 +64,7 @@ else()
 endif()
 
 # The same inputs, the same bytes.
-execute_process(COMMAND "${BSRENDER}" demo.smp demo.ins -m song.mus -q -o wav/song-again.wav
+execute_process(COMMAND ${EMULATOR} "${BSRENDER}" demo.smp demo.ins -m song.mus -q -o wav/song-again.wav
                 WORKING_DIRECTORY "${DEMO_DIR}" RESULT_VARIABLE rc ERROR_VARIABLE err)
 file(SHA256 "${DEMO_DIR}/wav/song.wav" first)
 if(rc EQUAL 0)
@@ -76,13 +77,20 @@ else()
   string(APPEND failures "song.wav: rendering it again failed:\n${err}\n")
 endif()
 
-# The pinned hashes.
+# The pinned hashes: the packages bscomp wrote, then the renders.
+file(GLOB packages RELATIVE "${DEMO_DIR}" "${DEMO_DIR}/*.smp" "${DEMO_DIR}/*.ins" "${DEMO_DIR}/*.sfx"
+     "${DEMO_DIR}/*.mus")
+list(SORT packages)
 set(current "")
+foreach(package IN LISTS packages)
+  file(SHA256 "${DEMO_DIR}/${package}" hash)
+  string(APPEND current "${hash}  ${package}\n")
+endforeach()
 foreach(wav IN LISTS wavs)
   file(SHA256 "${DEMO_DIR}/wav/${wav}" hash)
   string(APPEND current "${hash}  ${wav}\n")
 endforeach()
-set(header "# SHA-256 of the demo's renders (tests/tools/check_demo.cmake compares them).\n# After a change meant to alter the sound: cmake --build --preset release --target demo_update_hashes\n")
+set(header "# SHA-256 of the demo's packages and renders (tests/tools/check_demo.cmake compares them).\n# After a change meant to alter them: cmake --build --preset release --target demo_update_hashes\n")
 if(UPDATE)
   file(WRITE "${HASH_FILE}" "${header}${current}")
   message(STATUS "Wrote the demo's hashes to ${HASH_FILE}:\n${current}")
@@ -96,9 +104,9 @@ else()
   endif()
   if(NOT pinned STREQUAL current)
     string(APPEND failures
-           "The renders differ from the hashes pinned in ${HASH_FILE}.\n"
+           "The packages or renders differ from the hashes pinned in ${HASH_FILE}.\n"
            "Pinned:\n${pinned}Now:\n${current}"
-           "If the sound is meant to change, listen to the renders in ${DEMO_DIR}/wav, then run\n"
+           "If they are meant to change, listen to the renders in ${DEMO_DIR}/wav, then run\n"
            "  cmake --build --preset release --target demo_update_hashes\n"
            "and commit ${HASH_FILE}.\n")
   endif()
@@ -109,7 +117,7 @@ if(failures)
 endif()
 list(LENGTH wavs count)
 if(UPDATE)
-  message(STATUS "The demo's ${count} renders are valid and repeatable, and now pinned")
+  message(STATUS "The demo's ${count} renders are valid and repeatable, and now pinned with its packages")
 else()
-  message(STATUS "The demo's ${count} renders are valid, repeatable and match their pinned hashes")
+  message(STATUS "The demo's ${count} renders are valid, repeatable and match their pinned hashes, and so do its packages")
 endif()

@@ -4,6 +4,7 @@
 //   a note's step = sample rate / (content frequency x 48000) x note frequency, truncated.
 #include "cli_support.h"
 #include "formats/packages.h"
+#include "roundtrip_support.h"
 
 using namespace cli_support;
 
@@ -39,6 +40,20 @@ protected:
                   "ramp: ramp.pcm (48000, 440)\n"
                   "flat: flat.pcm (48000, 440)\n");
         compile({"-smp", "demo.smp", "samples.txt"});
+    }
+
+    // Whatever a test compiled, bsinspect writes back as sources that compile to the same bytes.
+    void TearDown() override
+    {
+        if (!HasFailure()) {
+            std::vector<std::string> packages;
+            for (const auto& entry : fs::directory_iterator(dir))
+                if (entry.path().extension() == ".smp" || entry.path().extension() == ".ins" ||
+                    entry.path().extension() == ".sfx" || entry.path().extension() == ".mus")
+                    packages.push_back(entry.path().filename().string());
+            roundtrip::expectRoundTrip(dir, packages, fs::exists(dir / "effects.h") ? "effects.h" : "");
+        }
+        ScratchTest::TearDown();
     }
 
     void compile(const std::vector<std::string>& args)

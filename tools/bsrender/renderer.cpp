@@ -1,32 +1,12 @@
 #include "tools/bsrender/renderer.h"
 
 #include <algorithm>
-#include <cstring>
 
 #include "engine/engine.h"
 
 namespace bsrender {
 
 namespace {
-
-// Puts the engine back in the state of a freshly loaded library. bs_init resets what playing
-// depends on, but leaves a few fields (a track's last instrument, a channel's pitch) as the
-// previous render left them, and keeps a pause; clearing the tables makes every render in a
-// process start from the same state as the first.
-void resetEngine()
-{
-    Voice* voices = nullptr;
-    MacroChannel* channels = nullptr;
-    MusicTrack* tracks = nullptr;
-    bs_getState(&voices, &channels, &tracks);
-    if (voices)
-        std::memset(static_cast<void*>(voices), 0, sizeof(Voice) * BS_CHANNELS);
-    if (channels)
-        std::memset(static_cast<void*>(channels), 0, sizeof(MacroChannel) * BS_CHANNELS);
-    if (tracks)
-        std::memset(static_cast<void*>(tracks), 0, sizeof(MusicTrack) * BS_CHANNELS);
-    bs_resume();
-}
 
 bool everyChannelIdle()
 {
@@ -44,7 +24,9 @@ bool everyChannelIdle()
 RenderResult render(const RenderJob& job, const BlockSink& sink, const ProgressCallback& progress)
 {
     RenderResult result;
-    resetEngine();
+    // Every render starts from the state of a freshly loaded engine, so the same job always
+    // gives the same blocks.
+    bs_reset();
     if (bs_initSized(job.samples->data(), job.samples->size(), job.instruments->data(),
                      job.instruments->size()) != 0) {
         result.reason = StopReason::EngineRefused;

@@ -3,12 +3,14 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 #include <set>
 #include <vector>
 
 #include "engine/engine.h"
 #include "formats/opcodes.h"
 #include "formats/packages.h"
+#include "tools/common/code_walk.h"
 
 namespace bs {
 
@@ -22,6 +24,7 @@ struct Kind {
     const char* entry;    // what an entry stands for, in messages
     const char* entries;
 };
+// In the order of PackageKind.
 constexpr Kind kKinds[] = {
     {BS_MAGIC_SAMPLES, "a sample pack", "sample", "samples"},
     {BS_MAGIC_INSTRUMENTS, "an instrument pack", "instrument", "instruments"},
@@ -93,38 +96,6 @@ bool checkHeader(const uint8_t* image, uint32_t size, const Kind& kind, uint32_t
     return true;
 }
 
-// How a walk through code ended.
-struct CodeWalk {
-    enum Stop { Done, UnknownOpcode, CutInstruction, Visitor } stop = Done;
-    uint32_t position = 0;  // of the instruction it stopped at
-};
-
-// Walks code from `start` to `end` instruction by instruction, passing over wait runs, and calls
-// `visit(opcode, position)` for every instruction whose operands lie inside; a visit that
-// returns false stops the walk. `operandBytes` gives the operand size of each known opcode.
-template <size_t kOpcodes, typename Visit>
-CodeWalk walkCode(const uint8_t* image, uint32_t start, uint32_t end, const uint8_t (&operandBytes)[kOpcodes],
-                  Visit visit)
-{
-    uint32_t position = start;
-    while (position < end) {
-        const uint8_t op = image[position];
-        if (op & BS_WAIT_FLAG) {
-            for (unsigned i = 0; i < BS_WAIT_MAX_BYTES && position < end && (image[position] & BS_WAIT_FLAG); ++i)
-                ++position;
-            continue;
-        }
-        if (op >= kOpcodes)
-            return {CodeWalk::UnknownOpcode, position};
-        if (uint64_t(position) + 1 + operandBytes[op] > end)
-            return {CodeWalk::CutInstruction, position};
-        if (!visit(op, position))
-            return {CodeWalk::Visitor, position};
-        position += 1 + operandBytes[op];
-    }
-    return {CodeWalk::Done, position};
-}
-
 struct MacroCodeFacts {
     CodeWalk walk;           // where and how reading stopped
     uint32_t loopEnd = 0;    // largest loop end of any "mode looping"
@@ -133,11 +104,10 @@ struct MacroCodeFacts {
 // Reads macro code from `start` to `end`.
 MacroCodeFacts readMacroCode(const uint8_t* image, uint32_t start, uint32_t end)
 {
-    static const uint8_t kOperandBytes[] = {0, 0, 4, 3, 8, 1, 0, 0};
     MacroCodeFacts facts;
-    facts.walk = walkCode(image, start, end, kOperandBytes, [&](uint8_t op, uint32_t position) {
-        if (op == MACRO_LOOPING)
-            facts.loopEnd = std::max<uint32_t>(facts.loopEnd, bs_readU16(image + position + 3));
+    facts.walk = walkCode(image, start, end, bs_macroOpcode, [&](const CodeElement& element) {
+        if (element.info && element.info->opcode == MACRO_LOOPING)
+            facts.loopEnd = std::max<uint32_t>(facts.loopEnd, uint32_t(element.operands[1]));
         return true;
     });
     return facts;
@@ -180,7 +150,7 @@ void checkMacroTable(const uint8_t* image, uint32_t size, const MacroTable& layo
                            std::to_string(size) + ")";
             return;
         }
-        if (sampleIndex >= samples.count)
+        if (samples.known && sampleIndex >= samples.count)
             warn(result, name() + " uses sample " + std::to_string(sampleIndex) + ", but the sample pack has only " +
                              std::to_string(samples.count) + ": it plays silence");
         const size_t k = size_t(std::lower_bound(starts.begin(), starts.end(), codeOffset) - starts.begin());
@@ -291,10 +261,8 @@ CheckResult checkSoundEffect(const uint8_t* image, uint32_t size, const SampleTa
     return result;
 }
 
-CheckResult checkMusicTrack(const uint8_t* image, uint32_t size, uint32_t instrumentCount)
+CheckResult checkMusicTrack(const uint8_t* image, uint32_t size, std::optional<uint32_t> instrumentCount)
 {
-    // Operand bytes of each music opcode; a note's length is the wait run after it.
-    static const uint8_t kOperandBytes[] = {1, 2, 1, 1, 0, 8, 1, 0, 4, 0, 0, 0};
     CheckResult result;
     if (!checkHeader(image, size, kKinds[3], BS_TRACK_ENTRY_SIZE, result))
         return result;
@@ -320,14 +288,14 @@ CheckResult checkMusicTrack(const uint8_t* image, uint32_t size, uint32_t instru
 
     // The code stream is the blocks back to back, so it reads instruction by instruction.
     std::set<uint32_t> missingInstruments;
-    const CodeWalk walk = walkCode(image, codeStart, size, kOperandBytes, [&](uint8_t op, uint32_t position) {
-        const uint8_t* operand = image + position + 1;
-        if (op == MUSIC_USING && operand[0] >= instrumentCount)
-            missingInstruments.insert(operand[0]);
+    const CodeWalk walk = walkCode(image, codeStart, size, bs_musicOpcode, [&](const CodeElement& element) {
+        const uint8_t op = element.info ? element.info->opcode : uint8_t(BS_WAIT_FLAG);
+        if (op == MUSIC_USING && instrumentCount && uint32_t(element.operands[0]) >= *instrumentCount)
+            missingInstruments.insert(uint32_t(element.operands[0]));
         if (op == MUSIC_CALL) {
-            const int64_t target = int64_t(position) + 5 + int32_t(bs_readU32(operand));
+            const int64_t target = int64_t(element.position) + element.length + element.operands[0];
             if (target < codeStart || target >= size) {
-                result.error = "The call at file offset " + std::to_string(position) +
+                result.error = "The call at file offset " + std::to_string(element.position) +
                                " leads outside the code (to " + std::to_string(target) + ")";
                 return false;
             }
@@ -342,8 +310,22 @@ CheckResult checkMusicTrack(const uint8_t* image, uint32_t size, uint32_t instru
         warn(result, "Code ends inside an instruction at file offset " + std::to_string(walk.position));
     for (uint32_t instrument : missingInstruments)
         warn(result, "Uses instrument " + std::to_string(instrument) + ", but the instrument pack has only " +
-                         std::to_string(instrumentCount) + " (were both built from the same instruments file?)");
+                         std::to_string(*instrumentCount) + " (were both built from the same instruments file?)");
     return result;
+}
+
+std::optional<PackageKind> packageKindOf(const uint8_t* image, uint32_t size, std::string* problem)
+{
+    if (size < BS_MAGIC_SIZE) {
+        *problem = "Too short to be a package (" + std::to_string(size) + " bytes)";
+        return std::nullopt;
+    }
+    for (size_t k = 0; k < std::size(kKinds); ++k)
+        if (std::memcmp(image, kKinds[k].magic, BS_MAGIC_SIZE) == 0)
+            return static_cast<PackageKind>(k);
+    *problem = std::memcmp(image, "RIFF", 4) == 0 ? std::string("Not a package: it is a WAV file")
+                                                   : "Not a package: it begins with \"" + shownMagic(image) + "\"";
+    return std::nullopt;
 }
 
 CheckResult checkPackage(PackageKind kind, const uint8_t* image, uint32_t size, const CheckContext& context)

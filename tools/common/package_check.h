@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -26,21 +27,26 @@ struct CheckResult {
 struct SampleTable {
     const uint8_t* pack = nullptr;
     uint32_t count = 0;
+    bool known = true;  // false: no sample pack to check against, sample indices go unchecked
     uint32_t length(uint32_t index) const;  // the length the engine plays (low 16 bits)
 };
 
 // What the other packages are checked against: instruments and effects against the sample
-// pack, music against the instrument pack.
+// pack, music against the instrument pack (none: instrument numbers go unchecked).
 struct CheckContext {
     SampleTable samples;
-    uint32_t instrumentCount = 0;
+    std::optional<uint32_t> instrumentCount = 0;
 };
 
 CheckResult checkSamplePack(const uint8_t* image, uint32_t size);
 CheckResult checkInstrumentPack(const uint8_t* image, uint32_t size, const SampleTable& samples);
 CheckResult checkSoundEffect(const uint8_t* image, uint32_t size, const SampleTable& samples);
-CheckResult checkMusicTrack(const uint8_t* image, uint32_t size, uint32_t instrumentCount);
+CheckResult checkMusicTrack(const uint8_t* image, uint32_t size, std::optional<uint32_t> instrumentCount);
 // The check of `kind`.
 CheckResult checkPackage(PackageKind kind, const uint8_t* image, uint32_t size, const CheckContext& context);
+
+// The kind of package the image's magic names; none when it names no package, and then
+// `problem` says what the image begins with.
+std::optional<PackageKind> packageKindOf(const uint8_t* image, uint32_t size, std::string* problem);
 
 }  // namespace bs
