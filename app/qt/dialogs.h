@@ -1,0 +1,24 @@
+// Message boxes and file dialogs as the core asks for them.
+#pragma once
+
+#include <QStringList>
+#include <string>
+
+#include "app/core/window_system.h"
+
+class QWidget;
+
+namespace veskar {
+
+// A modal warning box over `owner` (null: no owner) with the system's
+// default caption.
+MessageAnswer showMessageBox(QWidget* owner, const std::string& text, MessageButtons buttons);
+
+// A modal open or save dialog over `owner`; false when cancelled.
+bool runFileDialog(QWidget* owner, const FileDialogSpec& request, std::string* path);
+
+// The dialog's type list as Qt's name filters: each shows its description,
+// and matches its pattern as Windows would (in any case; "*.*" is every file).
+QStringList nameFilters(const FileDialogSpec& request);
+
+}  // namespace veskar

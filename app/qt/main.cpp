@@ -1,0 +1,53 @@
+// Veskar: start-up and shutdown on Qt.
+#include <QApplication>
+#include <algorithm>
+#include <cstdio>
+
+#include "app/core/command_line.h"
+#include "app/qt/dialogs.h"
+#include "app/qt/session.h"
+
+namespace {
+
+using namespace veskar;
+
+std::vector<std::string> arguments(int argc, char** argv)
+{
+    return std::vector<std::string>(argv + 1, argv + argc);
+}
+
+int finish(const CommandLine& line)
+{
+    std::fputs(line.output.c_str(), line.action == CommandLine::Action::Help ? stdout : stderr);
+    return line.exitStatus();
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    // The command line is read before anything of the window system starts,
+    // so that --help and mistakes need no display.  Qt's own options
+    // (-platform, -style, ...) are known only once QApplication has taken
+    // them out: a line that is wrong with them in is read again after.
+    const std::vector<std::string> given = arguments(argc, argv);
+    CommandLine line = parseCommandLine(given);
+    const bool options = std::any_of(given.begin(), given.end(), [](const std::string& a) { return a.starts_with('-'); });
+    if (line.action == CommandLine::Action::Help || (line.action == CommandLine::Action::Error && !options))
+        return finish(line);
+    QApplication qt(argc, argv);
+    if (line.action == CommandLine::Action::Error) {
+        line = parseCommandLine(arguments(argc, argv));
+        if (line.action != CommandLine::Action::Open)
+            return finish(line);
+    }
+
+    EngineInfo info;
+    if (!HostBridge::readEngineInfo(&info)) {
+        showMessageBox(nullptr, stringText(IDS_DLL_MISMATCH), MessageButtons::Ok);
+        return 0;
+    }
+    Session session(info);
+    session.window().openPackages(line.files);
+    return qt.exec();
+}
