@@ -10,8 +10,10 @@ char* SafeOutputFile::temporaryName(const char* target, const char* tag, const c
 {
     const size_t folder = folderLength(target);
     const char* base = target + folder;
-    // Hidden, named after the output, shortened so that a long name still fits the folder's limit.
-    const int baseShown = static_cast<int>(strnlen(base, 64));
+    // Hidden, named after the output, shortened so that a long name still fits the folder's limit
+    // (and cut between characters, not inside one).
+    int baseShown = static_cast<int>(strnlen(base, 64));
+    while (baseShown > 0 && (static_cast<unsigned char>(base[baseShown]) & 0xC0) == 0x80) --baseShown;
     const size_t length = folder + 1 + static_cast<size_t>(baseShown) + 1 + strlen(tag) + 1 + strlen(suffix) + 1;
     char* name = static_cast<char*>(malloc(length));
     if (name)

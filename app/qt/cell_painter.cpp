@@ -53,7 +53,8 @@ bool CellPainter::setGlyphs(const TextCell& cell, Set* set) const
 {
     const QStringList texts = toQString(cell.text).split(QLatin1Char('\n'));
     const bool point = cell.layout == TextCell::Layout::Point;
-    // A cell shows only the lines that fit it, as words that wrap would go below.
+    // Lines that would begin below the cell are left to Qt's layout, which
+    // cuts them off.
     if (!point && lineSpacing_ * (texts.size() - 1) >= cell.rect.height())
         return false;
     qreal left = std::numeric_limits<qreal>::max();

@@ -7,6 +7,26 @@
 
 namespace veskar {
 
+namespace {
+
+// The dialog's type list as Qt's name filters: each shows its description,
+// and matches its pattern as Windows would (in any case; "*.*" is every file).
+QStringList nameFilters(const FileDialogSpec& request)
+{
+    QStringList filters;
+    for (const FileFilter& filter : request.filters) {
+        QString patterns = QString::fromUtf8(filter.pattern);
+        if (patterns == QLatin1String("*.*"))
+            patterns = QStringLiteral("*");
+        else if (patterns.toLower() != patterns)
+            patterns += QLatin1Char(' ') + patterns.toLower();
+        filters << QString::fromUtf8(filter.description) + QStringLiteral(" (") + patterns + QLatin1Char(')');
+    }
+    return filters;
+}
+
+}  // namespace
+
 MessageAnswer showMessageBox(QWidget* owner, const std::string& text, MessageButtons buttons)
 {
     const bool retry = buttons == MessageButtons::RetryCancel;
@@ -21,20 +41,6 @@ MessageAnswer showMessageBox(QWidget* owner, const std::string& text, MessageBut
     default:
         return retry ? MessageAnswer::Cancel : MessageAnswer::Ok;
     }
-}
-
-QStringList nameFilters(const FileDialogSpec& request)
-{
-    QStringList filters;
-    for (const FileFilter& filter : request.filters) {
-        QString patterns = QString::fromUtf8(filter.pattern);
-        if (patterns == QLatin1String("*.*"))
-            patterns = QStringLiteral("*");
-        else if (patterns.toLower() != patterns)
-            patterns += QLatin1Char(' ') + patterns.toLower();
-        filters << QString::fromUtf8(filter.description) + QStringLiteral(" (") + patterns + QLatin1Char(')');
-    }
-    return filters;
 }
 
 bool runFileDialog(QWidget* owner, const FileDialogSpec& request, std::string* path)

@@ -1,7 +1,6 @@
 // Message boxes and file dialogs as the core asks for them.
 #pragma once
 
-#include <QStringList>
 #include <string>
 
 #include "app/core/window_system.h"
@@ -16,9 +15,5 @@ MessageAnswer showMessageBox(QWidget* owner, const std::string& text, MessageBut
 
 // A modal open or save dialog over `owner`; false when cancelled.
 bool runFileDialog(QWidget* owner, const FileDialogSpec& request, std::string* path);
-
-// The dialog's type list as Qt's name filters: each shows its description,
-// and matches its pattern as Windows would (in any case; "*.*" is every file).
-QStringList nameFilters(const FileDialogSpec& request);
 
 }  // namespace veskar

@@ -42,7 +42,7 @@ const TrackbarSetup& setupOf(int control)
 
 MainWindow::MainWindow(const EngineInfo& info)
     : client_(new ClientArea(this)),
-      watcher_(this, [this](const std::string& path) { enter([&] { application_->onFileChanged(path); }); })
+      watcher_([this](const std::string& path) { enter([&] { application_->onFileChanged(path); }); })
 {
     setWindowTitle(QString::fromUtf8(kWindowTitle));
     setWindowIcon(veskarIcon(IDI_MAIN));
@@ -206,18 +206,25 @@ void MainWindow::setButtonIcon(int control, int icon)
 
 void MainWindow::invalidate(const Rect& area)
 {
-    // The views draw nothing under the child controls: these keep their
-    // pixels, as on a window system whose invalidation of the parent leaves
-    // its children alone.
-    const QRegion region = QRegion(toQRect(area)) - controls_;
-    invalid_ += region;
-    client_->update(region);
+    // Painted by updateNow, or else as soon as the window thread is free.
+    if (invalid_.isEmpty())
+        QMetaObject::invokeMethod(this, [this] { client_->update(takeInvalid()); }, Qt::QueuedConnection);
+    invalid_ += toQRect(area);
 }
 
 void MainWindow::updateNow()
 {
-    client_->refresh(invalid_);
+    client_->refresh(takeInvalid());
+}
+
+QRegion MainWindow::takeInvalid()
+{
+    // The views draw nothing under the child controls: these keep their
+    // pixels, as on a window system whose invalidation of the parent leaves
+    // its children alone.
+    const QRegion region = invalid_ - controls_;
     invalid_ = QRegion();
+    return region;
 }
 
 void MainWindow::postClose()

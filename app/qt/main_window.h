@@ -66,6 +66,8 @@ private:
     // has loaded since.
     template <typename Entry>
     void enter(Entry entry);
+    // The invalidated area, which is then valid again.
+    QRegion takeInvalid();
 
     Application* application_ = nullptr;
     ClientArea* client_;

@@ -7,7 +7,7 @@
 
 namespace veskar {
 
-PackageWatcher::PackageWatcher(QObject* parent, Changed changed) : changed_(std::move(changed)), watcher_(parent)
+PackageWatcher::PackageWatcher(Changed changed) : changed_(std::move(changed))
 {
     quiet_.setSingleShot(true);
     quiet_.setInterval(kQuietMilliseconds);
@@ -37,24 +37,20 @@ void PackageWatcher::watch(const std::vector<std::string>& files)
     }
     files_ = std::move(next);
 
-    QStringList names;
-    QStringList folders;
-    for (const File& file : files_) {
-        // A file that is not there now is seen again through its folder.
-        if (file.stamp.exists || QFileInfo::exists(file.name))
-            names << file.name;
-        folders << file.folder;
-    }
+    QStringList wanted;
     for (File& file : files_) {
         if (file.renew)
             watcher_.removePath(file.name);
         file.renew = false;
+        wanted << file.name << file.folder;
     }
+    wanted.removeDuplicates();
     const QStringList watched = watcher_.files() + watcher_.directories();
     for (const QString& path : watched)
-        if (!names.contains(path) && !folders.contains(path))
+        if (!wanted.contains(path))
             watcher_.removePath(path);
-    for (const QString& path : names + folders)
+    // A file that is not there now is seen again through its folder.
+    for (const QString& path : wanted)
         if (!watched.contains(path) && QFileInfo::exists(path))
             watcher_.addPath(path);
 }

@@ -20,7 +20,7 @@ class PackageWatcher {
 public:
     using Changed = std::function<void(const std::string& path)>;
 
-    PackageWatcher(QObject* parent, Changed changed);
+    explicit PackageWatcher(Changed changed);
 
     // Watches exactly `files` (as the core names them) from now on.
     void watch(const std::vector<std::string>& files);

@@ -2,10 +2,10 @@
 
 namespace veskar {
 
-Session::Session(const EngineInfo& info, HostBridge::StartFunction start) : window_(std::make_unique<MainWindow>(info))
+Session::Session(const EngineInfo& info) : window_(std::make_unique<MainWindow>(info))
 {
     window_->show();
-    application_ = std::make_unique<Application>(*window_, nullptr, info, start);
+    application_ = std::make_unique<Application>(*window_, nullptr, info);
     window_->attach(application_.get());
     window_->startRefresh();
 }

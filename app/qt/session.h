@@ -13,8 +13,7 @@ namespace veskar {
 
 class Session {
 public:
-    // `start` starts the host (tests and benchmarks may pass their own).
-    explicit Session(const EngineInfo& info, HostBridge::StartFunction start = hx_initSized);
+    explicit Session(const EngineInfo& info);
     ~Session();
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;

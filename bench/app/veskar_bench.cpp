@@ -8,6 +8,7 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QTimer>
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -73,13 +74,18 @@ void refresh(benchmark::State& state)
         return;
     }
     runEvents(10000);
+    double best = 1.0;
     for (auto _ : state) {
         std::this_thread::sleep_for(std::chrono::milliseconds(kRefreshMilliseconds));
         // The window thread's own time: the machine may be shared.
         const double cpu = threadSeconds();
         session->application().onTimer();
-        state.SetIterationTime(threadSeconds() - cpu);
+        const double took = threadSeconds() - cpu;
+        state.SetIterationTime(took);
+        best = std::min(best, took);
     }
+    // The least a refresh took: what a machine of one's own would see.
+    state.counters["best_us"] = best * 1e6;
 }
 BENCHMARK(refresh)->Unit(benchmark::kMicrosecond)->Iterations(400)->UseManualTime();
 

@@ -3,6 +3,7 @@
 // bsrender's render of the song.  A screenshot of the window while the song
 // plays goes into the build folder.
 #include <QTest>
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 
@@ -17,7 +18,7 @@ constexpr size_t kCompared = 192000;  // one second
 std::vector<uint8_t> readFile(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
+    return {std::istreambuf_iterator<char>(in), {}};
 }
 
 size_t firstSound(const std::vector<uint8_t>& bytes, size_t from)
@@ -27,27 +28,20 @@ size_t firstSound(const std::vector<uint8_t>& bytes, size_t from)
     return from;
 }
 
-// The device took silence until Space, then the song's blocks in order.
-bool holdsTheSong(const std::vector<uint8_t>& device, const std::vector<uint8_t>& song, std::string* why)
+// The device took silence until Space, then the song's blocks in order: an
+// empty text, or what is wrong.
+std::string holdsTheSong(const std::vector<uint8_t>& device, const std::vector<uint8_t>& song)
 {
     const size_t inSong = firstSound(song, kHeader) - kHeader;
     const size_t inDevice = firstSound(device, 0);
-    if (inDevice == device.size() || inDevice < inSong) {
-        *why = "the device took no sound where the song has some";
-        return false;
-    }
-    const size_t start = inDevice - inSong;
-    if (device.size() - start < kCompared) {
-        *why = "the device took less than a second of the song";
-        return false;
-    }
-    for (size_t i = 0; i < kCompared; ++i) {
-        if (device[start + i] != song[kHeader + i]) {
-            *why = "the device's stream differs from the song in block " + std::to_string(i / 800);
-            return false;
-        }
-    }
-    return true;
+    if (inDevice == device.size() || inDevice < inSong || device.size() - (inDevice - inSong) < kCompared)
+        return "the device took less than a second of sound";
+    const auto differ = std::mismatch(song.begin() + kHeader, song.begin() + kHeader + kCompared,
+                                      device.begin() + (inDevice - inSong));
+    if (differ.first != song.begin() + kHeader + kCompared)
+        return "the device's stream differs from the song in block " +
+               std::to_string((differ.first - song.begin() - kHeader) / 800);
+    return "";
 }
 
 TEST_F(FrontEndTest, SpacePlaysTheSongAsBsrenderRendersIt)
@@ -66,7 +60,8 @@ TEST_F(FrontEndTest, SpacePlaysTheSongAsBsrenderRendersIt)
         ASSERT_TRUE(window().grab().save(SCREENSHOT_PATH));
         QTest::qWait(800);
         session.reset();
-        if (holdsTheSong(readFile(deviceFile), song, &why))
+        why = holdsTheSong(readFile(deviceFile), song);
+        if (why.empty())
             return;
         std::printf("attempt %d: %s\n", attempt + 1, why.c_str());
     }

@@ -5,6 +5,7 @@
 #include <QTest>
 #include <cstdlib>
 #include <filesystem>
+#include <tuple>
 
 namespace qttest {
 
@@ -15,61 +16,39 @@ std::string demoFile(const std::string& name)
 
 ModalScript::ModalScript()
 {
-    QObject::connect(&timer_, &QTimer::timeout, [this] { poll(); });
+    QObject::connect(&timer_, &QTimer::timeout, [this] {
+        QWidget* window = QApplication::activeModalWidget();
+        if (window == nullptr || !window->isVisible())
+            return;
+        Modal& modal = seen.emplace_back();
+        if (auto* box = qobject_cast<QMessageBox*>(window))
+            std::tie(modal.text, modal.buttons, modal.icon) = std::tuple(box->text(), box->standardButtons(), box->icon());
+        if (auto* dialog = qobject_cast<QFileDialog*>(window))
+            std::tie(modal.filters, modal.suffix, modal.mode) =
+                std::tuple(dialog->nameFilters(), dialog->defaultSuffix(), dialog->acceptMode());
+        if (answers_.empty()) {
+            ++unexpected;
+            window->close();
+            return;
+        }
+        const Answer answer = std::move(answers_.front());
+        answers_.pop_front();
+        answer(window);
+    });
     timer_.start(10);
-}
-
-void ModalScript::poll()
-{
-    QWidget* window = QApplication::activeModalWidget();
-    if (window == nullptr || !window->isVisible())
-        return;
-    Modal modal;
-    modal.className = window->metaObject()->className();
-    if (auto* box = qobject_cast<QMessageBox*>(window)) {
-        modal.text = box->text();
-        modal.buttons = box->standardButtons();
-        modal.icon = box->icon();
-    }
-    if (auto* dialog = qobject_cast<QFileDialog*>(window)) {
-        modal.filters = dialog->nameFilters();
-        modal.suffix = dialog->defaultSuffix();
-        modal.mode = dialog->acceptMode();
-    }
-    seen.push_back(modal);
-    if (answers_.empty()) {
-        ++unexpected;
-        window->close();
-        return;
-    }
-    const Answer answer = std::move(answers_.front());
-    answers_.pop_front();
-    answer(window);
 }
 
 ModalScript::Answer ModalScript::choose(const std::string& path)
 {
     return [path](QWidget* window) {
-        auto* dialog = qobject_cast<QFileDialog*>(window);
-        dialog->selectFile(pathToQt(path));
-        static_cast<QDialog*>(dialog)->accept();  // QFileDialog's checks the choice
+        qobject_cast<QFileDialog*>(window)->selectFile(pathToQt(path));
+        static_cast<QDialog*>(window)->accept();  // QFileDialog's checks the choice
     };
 }
 
 ModalScript::Answer ModalScript::click(QMessageBox::StandardButton button)
 {
     return [button](QWidget* window) { qobject_cast<QMessageBox*>(window)->button(button)->click(); };
-}
-
-ModalScript::Answer ModalScript::cancel()
-{
-    return [](QWidget* window) { window->close(); };
-}
-
-void FrontEndTest::SetUp()
-{
-    ASSERT_TRUE(folder.isValid());
-    ASSERT_TRUE(std::filesystem::exists(demoFile("song.mus"))) << "the demo_build test makes the demo";
 }
 
 void FrontEndTest::TearDown()
@@ -80,10 +59,11 @@ void FrontEndTest::TearDown()
 
 void FrontEndTest::start()
 {
+    ASSERT_TRUE(std::filesystem::exists(demoFile("song.mus"))) << "the demo_build test makes the demo";
     deviceFile = scratch("device.raw");
     setenv("SDL_AUDIODRIVER", "disk", 1);
     setenv("SDL_DISKAUDIOFILE", deviceFile.c_str(), 1);
-    unsetenv("SDL_DISKAUDIODELAY");  // paced as a sound card would be
+    unsetenv("SDL_DISKAUDIODELAY");
     EngineInfo info;
     ASSERT_TRUE(HostBridge::readEngineInfo(&info));
     session = std::make_unique<Session>(info);
@@ -104,30 +84,29 @@ std::string FrontEndTest::copyOfDemo(const std::string& name) const
 void FrontEndTest::openDemo()
 {
     PackageFiles files;
-    files[Package::Samples] = copyOfDemo("demo.smp");
-    files[Package::Instruments] = copyOfDemo("demo.ins");
-    files[Package::Music] = copyOfDemo("song.mus");
-    files[Package::Effect] = copyOfDemo("explosion.sfx");
+    files.paths = {copyOfDemo("demo.smp"), copyOfDemo("demo.ins"), copyOfDemo("song.mus"),
+                   copyOfDemo("explosion.sfx")};
     window().openPackages(files);
-}
-
-HostSnapshot FrontEndTest::snapshot() const
-{
-    HostSnapshot state;
-    HostBridge::copyState(&state);
-    return state;
 }
 
 void FrontEndTest::press(QKeyCombination key)
 {
     window().activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&window()));
-    QTest::keyClick(&window(), key.key(), key.keyboardModifiers());
+    QWidget* focus = QApplication::focusWidget();
+    QTest::keyClick(focus != nullptr ? focus : &window(), key.key(), key.keyboardModifiers());
 }
 
 bool FrontEndTest::waitFor(const std::function<bool()>& condition)
 {
     return QTest::qWaitFor(condition, 5000);
+}
+
+HostSnapshot FrontEndTest::snapshot()
+{
+    HostSnapshot state;
+    HostBridge::copyState(&state);
+    return state;
 }
 
 }  // namespace qttest
