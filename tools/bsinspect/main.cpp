@@ -1,17 +1,15 @@
 // bsinspect: shows what is inside packages, checks them, and writes them back as sources.
 #include <cstdio>
-#include <exception>
-#include <new>
 #include <string>
 #include <vector>
 
-#include "files/command_line.h"
 #include "files/open_file.h"
 #include "tools/bsinspect/disassembly.h"
 #include "tools/bsinspect/extract.h"
 #include "tools/bsinspect/options.h"
 #include "tools/bsinspect/package.h"
 #include "tools/bsinspect/report.h"
+#include "tools/common/tool_main.h"
 #include "tools/common/priority_header.h"
 
 using namespace bsinspect;
@@ -23,7 +21,7 @@ constexpr int kExitUsage = 2;
 
 void printError(const std::string& text)
 {
-    std::fprintf(stderr, "ERROR- %s\n", text.c_str());
+    bs::printToolError(text);
 }
 
 // The priority header: its priorities, and its text for the order of its lines.
@@ -117,28 +115,10 @@ int run(const Options& options)
 }  // namespace
 
 int main(int argc, char** argv)
-try {
-    startCommandLine(&argc, &argv);
-    Options options;
-    std::string error;
-    if (!parseOptions(argc, argv, &options, &error)) {
-        printError(error);
-        std::fprintf(stderr, "Try \"bsinspect --help\".\n");
-        return kExitUsage;
-    }
-    if (options.showHelp) {
-        std::fputs(usageText(), stdout);
-        return 0;
-    }
-    if (options.showVersion) {
-        std::printf("bsinspect %s\n", BSINSPECT_VERSION);
-        return 0;
-    }
-    return run(options);
-} catch (const std::bad_alloc&) {
-    printError("Out of memory");
-    return kExitProblem;
-} catch (const std::exception& failure) {
-    printError(failure.what());
-    return kExitProblem;
+{
+    return bs::runToolMain<Options>(argc, argv, "bsinspect", BSINSPECT_VERSION, usageText(), kExitProblem,
+                                    [](int count, char** values, Options* options, std::string* error) {
+                                        return parseOptions(count, values, options, error);
+                                    },
+                                    run);
 }

@@ -1,18 +1,16 @@
 // bsrender: renders packages through the engine into a WAV file, without a sound device.
 #include <cstdio>
-#include <exception>
 #include <map>
-#include <new>
 #include <string>
 #include <vector>
 
 #include "engine/engine.h"
-#include "files/command_line.h"
 #include "files/file_identity.h"
 #include "files/input_files.h"
 #include "tools/bsrender/options.h"
 #include "tools/bsrender/progress.h"
 #include "tools/bsrender/renderer.h"
+#include "tools/common/tool_main.h"
 #include "tools/common/package_file.h"
 #include "tools/common/priority_header.h"
 #include "tools/common/wav_file.h"
@@ -27,11 +25,10 @@ using namespace bsrender;
 namespace {
 
 constexpr int kExitFailure = 1;
-constexpr int kExitUsage = 2;
 
 void printError(const std::string& text)
 {
-    std::fprintf(stderr, "ERROR- %s\n", text.c_str());
+    bs::printToolError(text);
 }
 
 // "1.500 s"; a minute or more also as "(1:02.504)", an hour or more as "(1:00:02.504)".
@@ -218,28 +215,10 @@ int run(const Options& options)
 }  // namespace
 
 int main(int argc, char** argv)
-try {
-    startCommandLine(&argc, &argv);
-    Options options;
-    std::string error;
-    if (!parseOptions(argc, argv, &options, &error)) {
-        printError(error);
-        std::fprintf(stderr, "Try \"bsrender --help\".\n");
-        return kExitUsage;
-    }
-    if (options.showHelp) {
-        std::fputs(usageText(), stdout);
-        return 0;
-    }
-    if (options.showVersion) {
-        std::printf("bsrender %s\n", BSRENDER_VERSION);
-        return 0;
-    }
-    return run(options);
-} catch (const std::bad_alloc&) {
-    printError("Out of memory");
-    return kExitFailure;
-} catch (const std::exception& failure) {
-    printError(failure.what());
-    return kExitFailure;
+{
+    return bs::runToolMain<Options>(argc, argv, "bsrender", BSRENDER_VERSION, usageText(), kExitFailure,
+                                    [](int count, char** values, Options* options, std::string* error) {
+                                        return parseOptions(count, values, options, error);
+                                    },
+                                    run);
 }
