@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "compiler/depfile.h"
 #include "compiler/linker.h"
 #include "compiler/macro_writers.h"
 #include "compiler/macros.h"
@@ -21,34 +22,7 @@ const ModeEntry kModeTable[4] = {
     {"-mus", kModeMusic, 0, 5, -1, 2, 3},
 };
 
-const char kUsageText[] =
-    "Usage :\n"
-    "  bscomp (-smp/-sfx/-ins/-mus) [outfile] (source data)\n"
-    " Where the specific syntax depends upon the operating mode, all of which are\n"
-    " listed below...\n"
-    "\n"
-    "::Sample Pack Mode (-smp),\n"
-    "  bscomp -smp output.smp samples.txt\n"
-    " All samples in the sample descriptor file must be stored in 8-Bit Signed PCM\n"
-    " with a frequency between 1.0Hz and 65535.99Hz\n"
-    "\n"
-    "::Sound Effect Mode (-sfx),\n"
-    "  bscomp -sfx samples.txt sfx_scripts.txt\n"
-    " Generated sound effect files (*.sfx) will be stored in the same directory as\n"
-    " sfx_scripts.txt, with one sound effect file per ZOVA sound effect definition.\n"
-    "\n"
-    "::Instrument Pack Mode (-ins),\n"
-    "  bscomp -ins output.ins samples.txt instruments.txt\n"
-    "\n"
-    "::Music Track Mode (-mus),\n"
-    "  bscomp -mus output.mus instruments.txt channel_0.txt [channel_1.txt] [...]\n"
-    " Music written with more channels than available on a particular target will\n"
-    " have them dropped during playback rather than at compilation.\n"
-    "\n";
-
 namespace {
-
-const char* const kBanners[4] = {"SMP Mode...\n", "SFX Mode...\n", "INS Mode...\n", "MUS Mode...\n"};
 
 const ModeEntry* findMode(const char* name)
 {
@@ -115,6 +89,7 @@ int runMode(const ModeEntry& entry, const Run& run)
 
 int runCompiler(int argc, char** argv)
 {
+    if (takeDependencyFileOption(&argc, argv) != 0) return kExitUsage;
     if (argc < 2) {
         printMessage(stderr, kFormatMessage, kUsageText);
         return kExitUsage;
@@ -154,7 +129,7 @@ int runCompiler(int argc, char** argv)
             if (!sources[i]) {
                 printMessage(stderr, kFormatSubject, kCantOpenSourceFile, name);
                 allOpen = false;
-            } else if (noteInputFile(sources[i]) != 0) {
+            } else if (noteInputFile(sources[i]) != 0 || noteDependency(name) != 0) {
                 allOpen = false;
             }
         }
@@ -165,9 +140,10 @@ int runCompiler(int argc, char** argv)
             allOpen = false;
         }
         if (allOpen) {
-            printMessage(stdout, kFormatMessage, kBanners[entry->mode]);
+            printMessage(stdout, kFormatMessage, kModeBanners[entry->mode]);
             const Run run{sources, argv + entry->firstSource, sourceCount, output.stream, outName};
             status = runMode(*entry, run);
+            if (status == 0) status = writeDependencyFile(*entry, argv);
         }
     }
 
@@ -185,6 +161,7 @@ int runCompiler(int argc, char** argv)
     releaseMacros();
     freeSamples();
     releaseInputFiles();
+    releaseDependencies();
     if (sources) {
         for (int i = 0; i < sourceCount; ++i) {
             if (sources[i]) fclose(sources[i]);

@@ -30,7 +30,6 @@ enum Mode : int32_t {
 };
 
 extern const ModeEntry kModeTable[4];
-extern const char kUsageText[];
 
 // Runs bscomp on its command line and returns the process exit status.
 int runCompiler(int argc, char** argv);

@@ -1,6 +1,10 @@
 // Output file names derived from source file names.
 #pragma once
 
+// Separators of a script path, on every system the scripts come from: the priority header and
+// the sound effect files of "-sfx" go beside the script.
+inline constexpr char kScriptPathSeparators[] = "\\/>";
+
 // Builds, in a new malloc'd block stored in *result, the path without its extension followed
 // by `suffix`. The extension starts at the last "." that comes after the last separator (any
 // character of `separators`) and is not the path's first character:

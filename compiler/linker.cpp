@@ -20,8 +20,7 @@ int resolveReferences(uint8_t* code)
         const BlockReference& reference = references[i];
         MusicBlock* target = nullptr;
         if (findBlock(reference.label, nullptr, &target) != 0) {
-            printMessage(stderr, "%s%s in : %s,%u\n",
-                         "ERROR- Unable to resolve reference to block : ", reference.label,
+            printMessage(stderr, kFormatSubjectFileLine, kUnresolvedBlock, reference.label,
                          musicScriptName(reference.script), reference.lineNumber);
             return -1;
         }
@@ -49,7 +48,7 @@ int buildMusicTrack(uint8_t** image, uint32_t* size)
     uint64_t total = headerSize + codeLength;
     *image = total <= UINT32_MAX ? static_cast<uint8_t*>(std::malloc(size_t(total))) : nullptr;
     if (!*image) {
-        printMessage(stderr, "%s", kOutOfMemory);
+        printMessage(stderr, kFormatMessage, kOutOfMemory);
         return -1;
     }
     std::memcpy(*image, BS_MAGIC_MUSIC, BS_MAGIC_SIZE);
@@ -75,16 +74,13 @@ int buildMusicTrack(uint8_t** image, uint32_t* size)
 
 int linkMusicTrack(FILE* out, const char* outName)
 {
-    printMessage(stdout, "%s%s\n", "Linking and saving music track to : ", outName);
+    printMessage(stdout, kFormatSubject, kLinkingMusicTrack, outName);
     uint8_t* image = nullptr;
     uint32_t size = 0;
     if (buildMusicTrack(&image, &size) != 0)
         return -1;
-    int result = writePackageImage(out, outName, image, size, kCouldntWriteOutput);
-    std::free(image);
-    if (result != 0)
+    if (writeBuiltPackage(out, outName, image, size, kCouldntWriteOutput) != 0)
         return -1;
-    printMessage(stdout, "\nSuccess! %u Bytes written to : %s\n", size, outName);
-    printMessage(stdout, "Total Tracks %u, Total Blocks : %u\n", trackCount(), blockCount());
+    printMessage(stdout, kMusicTotalsLine, trackCount(), blockCount());
     return 0;
 }

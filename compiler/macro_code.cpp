@@ -18,7 +18,7 @@ constexpr uint32_t kMaxCodeLength = 0x7FFFFFFFu;
 int appendCodeBytes(CodeBuffer* code, const uint8_t* bytes, uint32_t count)
 {
     if (count > kMaxCodeLength - code->length) {
-        printMessage(stderr, "%s", kOutOfMemory);
+        printMessage(stderr, kFormatMessage, kOutOfMemory);
         return -1;
     }
     uint32_t needed = code->length + count;
@@ -58,14 +58,14 @@ void closeWaitRun(WaitRun* run)
 int emitWait(CodeBuffer* code, WaitRun* run, int32_t ticks)
 {
     if (ticks < 0) {
-        printMessage(stderr, "%s", kValueOutOfRange);
+        printMessage(stderr, kFormatMessage, kValueOutOfRange);
         return 1;
     }
     uint64_t total = uint64_t(ticks);
     if (run->open)
         total += uint32_t(run->total);
     if (total > kMaxWaitTicks) {
-        printMessage(stderr, "%s", kValueOutOfRange);
+        printMessage(stderr, kFormatMessage, kValueOutOfRange);
         return 1;
     }
     // A wait of 0 emits nothing and leaves the run as it was; an open run

@@ -11,14 +11,11 @@
 
 namespace {
 
-// Separators of a script path, on every system the scripts come from.
-const char* const kPathSeparators = "\\/>";
-
 int allocateImage(uint64_t size, uint8_t** image)
 {
     *image = size <= UINT32_MAX ? static_cast<uint8_t*>(std::malloc(size_t(size))) : nullptr;
     if (!*image) {
-        printMessage(stderr, "%s", kOutOfMemory);
+        printMessage(stderr, kFormatMessage, kOutOfMemory);
         return -1;
     }
     return 0;
@@ -34,14 +31,14 @@ void writeHeader(uint8_t* image, const char* magic, uint32_t count)
 // than after a success line; a short write prints the message.
 int writeEffectFile(uint32_t index, const char* fileName)
 {
-    printMessage(stdout, "%s%s\n", "Saving sound effect binary to : ", fileName);
+    printMessage(stdout, kFormatSubject, kSavingSoundEffect, fileName);
     uint8_t* image = nullptr;
     uint32_t size = 0;
     if (buildSoundEffect(index, &image, &size) != 0)
         return -1;
     OutputFile out{};
     if (openOutputFile(&out, fileName, true) != 0) {
-        printMessage(stderr, "%s%s\n", kCantWriteDestination, fileName);
+        printMessage(stderr, kFormatSubject, kCantWriteDestination, fileName);
         std::free(image);
         return -1;
     }
@@ -57,17 +54,17 @@ int writeEffectFile(uint32_t index, const char* fileName)
 int writePriorityHeader(const char* scriptPath)
 {
     char* headerName = nullptr;
-    if (deriveFileName(scriptPath, &headerName, ".h", kPathSeparators) != 0 ||
+    if (deriveFileName(scriptPath, &headerName, ".h", kScriptPathSeparators) != 0 ||
         std::strcmp(headerName, scriptPath) == 0) {
         // Never overwrite the script itself (a script named *.h); other spellings of an input
         // were refused before any file was written.
-        printMessage(stderr, "%s", "ERROR- Can't create priority definition file\n");
+        printMessage(stderr, kFormatMessage, kCantCreatePriorityHeader);
         std::free(headerName);
         return -1;
     }
     OutputFile out{};
     if (openOutputFile(&out, headerName, false) != 0) {
-        printMessage(stderr, "%s%s\n", kCantWriteDestination, headerName);
+        printMessage(stderr, kFormatSubject, kCantWriteDestination, headerName);
         std::free(headerName);
         return -1;
     }
@@ -77,7 +74,7 @@ int writePriorityHeader(const char* scriptPath)
         failed = std::fprintf(out.stream, "#define BPRI_%s\t\t%i\n", macros[i].label,
                               int(macros[i].priority)) < 0;
     if (failed) {
-        printMessage(stderr, "%s%s\n", kCouldntWriteOutput, headerName);
+        printMessage(stderr, kFormatSubject, kCouldntWriteOutput, headerName);
         discardOutputFile(&out);
         std::free(headerName);
         return -1;
@@ -86,7 +83,7 @@ int writePriorityHeader(const char* scriptPath)
         std::free(headerName);
         return -1;
     }
-    printMessage(stdout, "\nPriority definitions saved to : %s\n", headerName);
+    printMessage(stdout, kPriorityHeaderSavedLine, headerName);
     std::free(headerName);
     return 0;
 }
@@ -98,7 +95,7 @@ int forEachEffectFile(const char* scriptPath, Visit visit)
     for (uint32_t i = 0; i < macroCount(); ++i) {
         char* fileName = effectFileName(scriptPath, macroList()[i].label);
         if (!fileName) {
-            printMessage(stderr, "%s", kOutOfMemory);
+            printMessage(stderr, kFormatMessage, kOutOfMemory);
             return -1;
         }
         int result = visit(i, fileName);
@@ -114,7 +111,7 @@ int refuseInputFile(const char* fileName)
 {
     if (!replacesInputFile(fileName))
         return 0;
-    printMessage(stderr, "%s%s\n", kOutputIsSource, fileName);
+    printMessage(stderr, kFormatSubject, kOutputIsSource, fileName);
     return -1;
 }
 
@@ -126,7 +123,7 @@ int checkEffectOutputs(const char* scriptPath)
     if (forEachEffectFile(scriptPath, [](uint32_t, const char* fileName) { return refuseInputFile(fileName); }) != 0)
         return -1;
     char* headerName = nullptr;
-    if (deriveFileName(scriptPath, &headerName, ".h", kPathSeparators) != 0)
+    if (deriveFileName(scriptPath, &headerName, ".h", kScriptPathSeparators) != 0)
         return 0;
     const int result = std::strcmp(headerName, scriptPath) != 0 ? refuseInputFile(headerName) : 0;
     std::free(headerName);
@@ -139,7 +136,7 @@ char* effectFileName(const char* scriptPath, const char* label)
 {
     // The folder is the script's path up to and including its last separator.
     size_t folder = std::strlen(scriptPath);
-    while (folder > 0 && !std::strchr(kPathSeparators, scriptPath[folder - 1]))
+    while (folder > 0 && !std::strchr(kScriptPathSeparators, scriptPath[folder - 1]))
         --folder;
     size_t size = folder + std::strlen(label) + sizeof(".sfx");
     char* name = static_cast<char*>(std::malloc(size));
@@ -201,17 +198,14 @@ int buildSoundEffect(uint32_t macroIndex, uint8_t** image, uint32_t* size)
 
 int writeInstrumentPack(FILE* out, const char* outName)
 {
-    printMessage(stdout, "%s%s\n", "Saving instrument package to : ", outName);
+    printMessage(stdout, kFormatSubject, kSavingInstrumentPack, outName);
     uint8_t* image = nullptr;
     uint32_t size = 0;
     if (buildInstrumentPack(&image, &size) != 0)
         return -1;
-    int result = writePackageImage(out, outName, image, size, kCouldntWriteOutput);
-    std::free(image);
-    if (result != 0)
+    if (writeBuiltPackage(out, outName, image, size, kCouldntWriteOutput) != 0)
         return -1;
-    printMessage(stdout, "\nSuccess! %u Bytes written to : %s\n", size, outName);
-    printMessage(stdout, "Total Macro Instruments : %u\n", macroCount());
+    printMessage(stdout, kInstrumentTotalsLine, macroCount());
     return 0;
 }
 
@@ -219,7 +213,7 @@ int writeSoundEffects()
 {
     const char* scriptPath = macroScriptPath();
     if (!scriptPath) {
-        printMessage(stderr, "%s", kUnexpectedNull);
+        printMessage(stderr, kFormatMessage, kUnexpectedNull);
         return -1;
     }
     if (checkEffectOutputs(scriptPath) != 0 ||
@@ -227,6 +221,6 @@ int writeSoundEffects()
         return -1;
     if (writePriorityHeader(scriptPath) != 0)
         return -1;
-    printMessage(stdout, "Total Sound Effects : %u\n", macroCount());
+    printMessage(stdout, kEffectTotalsLine, macroCount());
     return 0;
 }

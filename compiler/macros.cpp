@@ -16,8 +16,8 @@ namespace {
 constexpr uint32_t kInitialMacroCapacity = 64;
 constexpr uint32_t kInitialChannelCapacity = 4;
 
-// Process-wide parser state for the one script of a run.
-struct MacroParser {
+// The macro stage of the run: the one script's macros and where the parser is in it.
+struct MacroStage {
     // The finished macros, then the prepared record the next macro fills.
     CompiledMacro* macros;
     uint32_t capacity;
@@ -31,9 +31,8 @@ struct MacroParser {
     NameIndex foldedIndex;
 
     char* lineBuffer;
-    char* fileName;
-    uint32_t lineNumber;
-    char* tokenState;
+    char* fileName;  // owned; `at` names it in messages
+    SourcePosition at;
     bool soundEffects;
     bool sampleLookupOff;
 
@@ -43,32 +42,7 @@ struct MacroParser {
     bool shortForm;
 };
 
-MacroParser parser;
-
-const char* nextOperand()
-{
-    return nextToken(nullptr, kScriptDelimiters, &parser.tokenState);
-}
-
-void printAtLine(const char* message)
-{
-    printMessage(stderr, "%s%s,%u\n", message, parser.fileName, parser.lineNumber);
-}
-
-void printSubjectAtLine(const char* message, const char* subject)
-{
-    printMessage(stderr, "%s%s in : %s,%u\n", message, subject, parser.fileName,
-                 parser.lineNumber);
-}
-
-// Every line holds one item; a token after it is an error.
-int checkEndOfLine()
-{
-    if (!nextOperand())
-        return 0;
-    printAtLine(kGarbageAtEndOfLine);
-    return -1;
-}
+MacroStage stage;
 
 // Makes channel `index` of `macro` a fresh channel with an empty code buffer.
 int openChannel(CompiledMacro* macro, uint32_t index)
@@ -87,9 +61,9 @@ int openChannel(CompiledMacro* macro, uint32_t index)
 // Readies the record after the finished macros for the next macro.
 int prepareRecord()
 {
-    CompiledMacro* macro = &parser.macros[parser.count];
+    CompiledMacro* macro = &stage.macros[stage.count];
     *macro = CompiledMacro{};
-    macro->isInstrument = !parser.soundEffects;
+    macro->isInstrument = !stage.soundEffects;
     if (growArray(&macro->channels, &macro->channelCapacity, kInitialChannelCapacity) != 0)
         return -1;
     return openChannel(macro, 0);
@@ -97,12 +71,12 @@ int prepareRecord()
 
 int finishMacro()
 {
-    parser.inMacro = false;
-    if (growArray(&parser.macros, &parser.capacity, parser.count + 2) != 0)
+    stage.inMacro = false;
+    if (growArray(&stage.macros, &stage.capacity, stage.count + 2) != 0)
         return -1;
-    if (addName(&parser.labels, parser.macros[parser.count].label, parser.count) != 0)
+    if (addName(&stage.labels, stage.macros[stage.count].label, stage.count) != 0)
         return -1;
-    ++parser.count;
+    ++stage.count;
     return prepareRecord();
 }
 
@@ -132,122 +106,127 @@ bool isIdentifier(const char* text)
 int checkEffectLabel(const char* label)
 {
     if (std::strpbrk(label, "/\\:")) {
-        printSubjectAtLine("ERROR- Sound effect label must not name another folder : ", label);
+        stage.at.printSubjectAtLine(kEffectLabelFolder, label);
         return -1;
     }
-    if (growArray(&parser.foldedLabels, &parser.foldedCapacity, parser.foldedCount + 1) != 0)
+    if (growArray(&stage.foldedLabels, &stage.foldedCapacity, stage.foldedCount + 1) != 0)
         return -1;
     char* folded = strdup(label);
     if (!folded) {
-        printMessage(stderr, "%s", kOutOfMemory);
+        printMessage(stderr, kFormatMessage, kOutOfMemory);
         return -1;
     }
     for (char* p = folded; *p; ++p)
         *p = static_cast<char>(std::tolower(static_cast<unsigned char>(*p)));
-    parser.foldedLabels[parser.foldedCount++] = folded;
-    if (findName(&parser.foldedIndex, folded, nullptr)) {
-        printSubjectAtLine("ERROR- Sound effect label differs only in case from another : ", label);
+    stage.foldedLabels[stage.foldedCount++] = folded;
+    if (findName(&stage.foldedIndex, folded, nullptr)) {
+        stage.at.printSubjectAtLine(kEffectLabelCase, label);
         return -1;
     }
-    if (addName(&parser.foldedIndex, folded, parser.count) != 0)
+    if (addName(&stage.foldedIndex, folded, stage.count) != 0)
         return -1;
     if (!isIdentifier(label))
-        printSubjectAtLine("WARNING- Sound effect label is not a C identifier : ", label);
+        stage.at.printSubjectAtLine(kEffectLabelNotIdentifier, label);
     return 0;
 }
 
-// The header line: a label, and for a sound effect its priority.
+// The header line: LABEL [PRIORITY]. A sound effect's PRIORITY is -128 to 127 (127, with a
+// warning, when not given); an instrument has none.
 int parseHeader(CompiledMacro* macro, const char* label)
 {
-    const char* priorityToken = nextOperand();
+    const char* priorityToken = stage.at.nextOperand();
     if (priorityToken) {
         int64_t priority = 0;
         if (!scanDecimal(priorityToken, &priority)) {
-            printAtLine("ERROR- Invalid macro label in : ");
+            stage.at.printAtLine(kInvalidMacroLabel);
             return -1;
         }
         if (priority < -128 || priority > 127) {
-            printAtLine("ERROR- Priority out of range in : ");
+            stage.at.printAtLine(kPriorityOutOfRange);
             return -1;
         }
-        if (!parser.soundEffects) {
-            printAtLine("ERROR- Priority assigned to instrument in : ");
+        if (!stage.soundEffects) {
+            stage.at.printAtLine(kPriorityForInstrument);
             return -1;
         }
         macro->priority = int32_t(priority);
-    } else if (parser.soundEffects) {
-        printAtLine("WARNING- No priority specified for sound effect : ");
+    } else if (stage.soundEffects) {
+        stage.at.printAtLine(kNoEffectPriority);
         macro->priority = 127;
     }
     if (findMacro(label, nullptr, nullptr) == 0) {
-        printSubjectAtLine("ERROR- Macro already defined with label : ", label);
+        stage.at.printSubjectAtLine(kMacroAlreadyDefined, label);
         return -1;
     }
-    if (parser.soundEffects && checkEffectLabel(label) != 0)
+    if (stage.soundEffects && checkEffectLabel(label) != 0)
         return -1;
     macro->label = strdup(label);
     if (!macro->label) {
-        printMessage(stderr, "%s", kOutOfMemory);
+        printMessage(stderr, kFormatMessage, kOutOfMemory);
         return -1;
     }
-    parser.inMacro = true;
-    parser.outerBraceSeen = false;
-    parser.inChannel = false;
-    parser.shortForm = false;
-    return checkEndOfLine();
+    stage.inMacro = true;
+    stage.outerBraceSeen = false;
+    stage.inChannel = false;
+    stage.shortForm = false;
+    return stage.at.checkEndOfLine();
 }
 
 int handleLine(char* line)
 {
-    collapseDelimiters(line, ";", '\0');
-    const char* token = nextToken(line, kScriptDelimiters, &parser.tokenState);
+    const char* token = stage.at.firstToken(line);
     if (!token)
         return 0;
-    CompiledMacro* macro = &parser.macros[parser.count];
-    if (!parser.inMacro)
+    CompiledMacro* macro = &stage.macros[stage.count];
+    if (!stage.inMacro)
         return parseHeader(macro, token);
 
-    if (!parser.outerBraceSeen) {
-        if (!parser.shortForm && std::strcmp(token, "{") == 0) {
-            parser.outerBraceSeen = true;
-            return checkEndOfLine();
+    if (!stage.outerBraceSeen) {
+        if (!stage.shortForm && std::strcmp(token, "{") == 0) {
+            stage.outerBraceSeen = true;
+            return stage.at.checkEndOfLine();
         }
         // Short form: header commands, then the one channel block.
-        if (compileMacroCommand(macro, token, &parser.inChannel) != 0 || checkEndOfLine() != 0)
+        if (compileMacroCommand(macro, token, &stage.inChannel) != 0 || stage.at.checkEndOfLine() != 0)
             return -1;
         bool channelZeroClosed = macro->channels[0].closed;
-        parser.shortForm = !channelZeroClosed;
+        stage.shortForm = !channelZeroClosed;
         return channelZeroClosed ? finishMacro() : 0;
     }
 
-    if (!parser.inChannel && std::strcmp(token, "}") == 0) {
-        if (checkEndOfLine() != 0)
+    if (!stage.inChannel && std::strcmp(token, "}") == 0) {
+        if (stage.at.checkEndOfLine() != 0)
             return -1;
         return finishMacro();
     }
-    if (compileMacroCommand(macro, token, &parser.inChannel) != 0)
+    if (compileMacroCommand(macro, token, &stage.inChannel) != 0)
         return -1;
-    return checkEndOfLine();
+    return stage.at.checkEndOfLine();
 }
 
 // ---- command handlers: read the operands, emit the bytecode ----
+//
+// Each returns 0, 1 for a missing or bad operand (the caller adds "Invalid command syntax") or
+// -1 after any other message. Above each, the command as the guide writes it: keyword, short
+// form, operands (capitals; brackets for an optional one).
 
+// sample (s) NAME: the channel's sample, by its label in the descriptor; once per channel.
 int handleSample(CompiledMacro* macro, CompiledChannel* channel)
 {
-    const char* name = nextOperand();
+    const char* name = stage.at.nextOperand();
     if (!name)
         return 1;
     int32_t index = kNoSampleIndex;
-    if (!parser.sampleLookupOff) {
+    if (!stage.sampleLookupOff) {
         uint32_t found = 0;
         if (findSample(name, &found, nullptr) != 0) {
-            printSubjectAtLine("ERROR- Unable to locate sample with name : ", name);
+            stage.at.printSubjectAtLine(kSampleNotFound, name);
             return 1;
         }
         index = int32_t(found);
     }
     if (channel->sampleSet) {
-        printSubjectAtLine("ERROR- Multiple sample assignments to one channel of : ",
+        stage.at.printSubjectAtLine(kMultipleSamples,
                            macro->label);
         return 1;
     }
@@ -256,33 +235,34 @@ int handleSample(CompiledMacro* macro, CompiledChannel* channel)
     return 0;
 }
 
+// mode (m) singleshot
+// mode (m) looping START END: START 0 to 32767, END above START and at most 32768.
 int handleMode(CompiledMacro*, CompiledChannel* channel)
 {
     if (!channel->sampleSet) {
-        printMessage(stderr, "%s",
-                     "ERROR- Sample mode cannot be set until a sample has been assigned\n");
+        printMessage(stderr, kFormatMessage, kModeBeforeSample);
         return 1;
     }
-    const char* word = nextOperand();
+    const char* word = stage.at.nextOperand();
     if (!word)
         return 1;
     if (std::strcmp(word, "singleshot") == 0)
         return emitSingleShot(channel);
     if (std::strcmp(word, "looping") != 0) {
-        printMessage(stderr, "%s%s\n", "ERROR- Invalid sampling mode : ", word);
+        printMessage(stderr, kFormatSubject, kInvalidSamplingMode, word);
         return 1;
     }
-    const char* startToken = nextOperand();
+    const char* startToken = stage.at.nextOperand();
     if (!startToken) {
-        printMessage(stderr, "%s", "ERROR- Sample loop missing start offset\n");
+        printMessage(stderr, kFormatMessage, kLoopMissingStart);
         return 1;
     }
     uint32_t start = 0;
     if (parseFixed16(&start, startToken) != 0)
         return 1;
-    const char* endToken = nextOperand();
+    const char* endToken = stage.at.nextOperand();
     if (!endToken) {
-        printMessage(stderr, "%s", "ERROR- Sample loop missing end offset\n");
+        printMessage(stderr, kFormatMessage, kLoopMissingEnd);
         return 1;
     }
     uint32_t end = 0;
@@ -292,83 +272,68 @@ int handleMode(CompiledMacro*, CompiledChannel* channel)
     start >>= 16;
     end >>= 16;
     if (start > 32767 || end > 32768) {
-        printMessage(stderr, "%s", kValueOutOfRange);
+        printMessage(stderr, kFormatMessage, kValueOutOfRange);
         return 1;
     }
     if (start >= end) {
-        printMessage(stderr, "%s", "ERROR- Sample loop end offset must be greater than the start\n");
+        printMessage(stderr, kFormatMessage, kLoopEndNotAfterStart);
         return 1;
     }
     return emitLooping(channel, uint16_t(start), uint16_t(end));
 }
 
-// A required fixed-point operand and an optional slide that defaults to 0.
-int readValueAndSlide(int (*parse)(uint32_t*, const char*), uint32_t* value, uint32_t* slide)
-{
-    const char* valueToken = nextOperand();
-    if (!valueToken || parse(value, valueToken) != 0)
-        return 1;
-    *slide = 0;
-    const char* slideToken = nextOperand();
-    if (slideToken && parse(slide, slideToken) != 0)
-        return 1;
-    return 0;
-}
-
+// frequency (f) FREQ [SLIDE]: 16.16 values.
 int handleFrequency(CompiledMacro*, CompiledChannel* channel)
 {
     uint32_t frequency = 0, slide = 0;
-    if (readValueAndSlide(parseFixed16, &frequency, &slide) != 0)
+    if (readValueAndSlide(stage.at, parseFixed16, &frequency, &slide) != 0)
         return 1;
     return emitFrequency(channel, frequency, slide);
 }
 
+// volume (v) LEVEL [SLIDE]: 8.8 values.
 int handleVolume(CompiledMacro*, CompiledChannel* channel)
 {
     uint32_t level = 0, slide = 0;
-    if (readValueAndSlide(parseFixed8, &level, &slide) != 0)
+    if (readValueAndSlide(stage.at, parseFixed8, &level, &slide) != 0)
         return 1;
     return emitVolume(channel, level, slide);
 }
 
+// loop (l) COUNT: COUNT -128 to 127.
 int handleLoop(CompiledMacro*, CompiledChannel* channel)
 {
-    const char* token = nextOperand();
-    int32_t count = 0;
-    if (!token || parseInteger(token, &count) != 0)
+    int8_t count = 0;
+    if (readSignedByte(stage.at, &count) != 0)
         return 1;
-    if (count < -128 || count > 127) {
-        printMessage(stderr, "%s", kValueOutOfRange);
-        return 1;
-    }
-    return emitLoop(channel, int8_t(count));
+    return emitLoop(channel, count);
 }
 
+// endloop (el)
 int handleEndLoop(CompiledMacro*, CompiledChannel* channel)
 {
     return emitEndLoop(channel);
 }
 
-// "wait" and "rest" alike.
+// wait (w) TICKS
+// rest (r) TICKS: the same as wait.
 int handleWait(CompiledMacro*, CompiledChannel* channel)
 {
-    const char* token = nextOperand();
     int32_t ticks = 0;
-    if (!token || parseInteger(token, &ticks) != 0)
+    if (readInteger(stage.at, &ticks) != 0)
         return 1;
     return emitWait(channel, ticks);
 }
 
+// noteoff (n): instruments only, once.
 int handleNoteOff(CompiledMacro* macro, CompiledChannel* channel)
 {
     if (!macro->isInstrument) {
-        printMessage(stderr, "%s%s\n", "ERROR- Note off assigned for sound effect : ",
-                     macro->label);
+        printMessage(stderr, kFormatSubject, kNoteOffForEffect, macro->label);
         return 1;
     }
     if (macro->noteOffSet) {
-        printMessage(stderr, "%s%s\n", "ERROR- Multiple note off assignments for : ",
-                     macro->label);
+        printMessage(stderr, kFormatSubject, kMultipleNoteOffs, macro->label);
         return 1;
     }
     macro->noteOffSet = true;
@@ -376,6 +341,7 @@ int handleNoteOff(CompiledMacro* macro, CompiledChannel* channel)
     return 0;
 }
 
+// end (e)
 int handleEnd(CompiledMacro*, CompiledChannel* channel)
 {
     return emitEnd(channel);
@@ -384,8 +350,8 @@ int handleEnd(CompiledMacro*, CompiledChannel* channel)
 struct MacroCommand {
     const char* longKeyword;
     const char* shortKeyword;
-    bool flow; // allowed only inside a channel block
-    bool joinsWaits;
+    bool flow;         // allowed only inside a channel block
+    bool keepsWaitRun; // "wait" and "rest" join the wait run before them
     int (*handler)(CompiledMacro*, CompiledChannel*);
 };
 
@@ -402,52 +368,24 @@ const MacroCommand kMacroCommands[] = {
     {"end", "e", true, false, handleEnd},
 };
 
-const MacroCommand* findCommand(const char* token)
-{
-    for (const MacroCommand& command : kMacroCommands)
-        if (std::strcmp(token, command.longKeyword) == 0 ||
-            std::strcmp(token, command.shortKeyword) == 0)
-            return &command;
-    return nullptr;
-}
-
 } // namespace
-
-bool scanDecimal(const char* token, int64_t* value)
-{
-    const char* p = token;
-    while (std::isspace(static_cast<unsigned char>(*p)))
-        ++p;
-    bool negative = *p == '-';
-    if (*p == '-' || *p == '+')
-        ++p;
-    if (!std::isdigit(static_cast<unsigned char>(*p)))
-        return false;
-    int64_t magnitude = 0;
-    for (; std::isdigit(static_cast<unsigned char>(*p)); ++p)
-        if (magnitude <= INT64_C(0xFFFFFFFF))
-            magnitude = magnitude * 10 + (*p - '0');
-    *value = negative ? -magnitude : magnitude;
-    return true;
-}
 
 int compileMacroCommand(CompiledMacro* macro, const char* token, bool* inChannel)
 {
     CompiledChannel* channel = &macro->channels[macro->currentChannel];
     if (*inChannel && std::strcmp(token, "}") == 0) {
         if (!channel->sampleSet)
-            printMessage(stderr, "%s%s,%u\n", "WARNING- No sample set for channel of : ",
-                         macro->label, macro->currentChannel);
+            printMessage(stderr, kFormatSubjectNumber, kNoSampleForChannel, macro->label,
+                         macro->currentChannel);
         if (macro->isInstrument && !macro->noteOffSet)
-            printMessage(stderr, "%s%s\n", "WARNING- No note off point defined for instrument : ",
-                         macro->label);
+            printMessage(stderr, kFormatSubject, kNoNoteOffPoint, macro->label);
         channel->closed = true;
         *inChannel = false;
         return 0;
     }
     if (!*inChannel && channel->closed) {
         if (macro->isInstrument) {
-            printAtLine("ERROR- Instrument uses more than one channel in : ");
+            stage.at.printAtLine(kInstrumentChannels);
             return -1;
         }
         if (openChannel(macro, macro->currentChannel + 1) != 0)
@@ -459,20 +397,20 @@ int compileMacroCommand(CompiledMacro* macro, const char* token, bool* inChannel
         return 0;
     }
 
-    const MacroCommand* command = findCommand(token);
+    const MacroCommand* command = findCommand(kMacroCommands, token);
     if (!command) {
-        printSubjectAtLine("ERROR- Invalid command : ", token);
+        stage.at.printSubjectAtLine(kInvalidCommand, token);
         return -1;
     }
     if (command->flow && !*inChannel) {
-        printSubjectAtLine("ERROR- Flow command outside of script header : ", token);
+        stage.at.printSubjectAtLine(kFlowOutsideChannel, token);
         return -1;
     }
-    if (!command->joinsWaits)
+    if (!command->keepsWaitRun)
         closeWaitRun(&channel->waitRun);
     int result = command->handler(macro, channel);
     if (result > 0)
-        printAtLine(kInvalidCommandSyntax);
+        stage.at.printAtLine(kInvalidCommandSyntax);
     return result;
 }
 
@@ -480,77 +418,71 @@ int parseMacroScript(FILE* file, const char* fileName, bool soundEffectDialect,
                      bool sampleLookupOff)
 {
     releaseMacros();
-    printMessage(stdout, "%s%s\n", "Parsing macro script file : ", fileName);
-    parser.soundEffects = soundEffectDialect;
-    parser.sampleLookupOff = sampleLookupOff;
-    parser.lineBuffer = static_cast<char*>(std::malloc(kLineBufferSize));
-    parser.fileName = strdup(fileName);
-    if (!parser.lineBuffer || !parser.fileName) {
-        printMessage(stderr, "%s", kOutOfMemory);
+    printMessage(stdout, kFormatSubject, kParsingMacroScript, fileName);
+    stage.soundEffects = soundEffectDialect;
+    stage.sampleLookupOff = sampleLookupOff;
+    stage.lineBuffer = static_cast<char*>(std::malloc(kLineBufferSize));
+    stage.fileName = strdup(fileName);
+    stage.at = SourcePosition{stage.fileName, 1, kScriptDelimiters, nullptr};
+    if (!stage.lineBuffer || !stage.fileName) {
+        printMessage(stderr, kFormatMessage, kOutOfMemory);
         return -1;
     }
-    if (growArray(&parser.macros, &parser.capacity, kInitialMacroCapacity) != 0)
+    if (growArray(&stage.macros, &stage.capacity, kInitialMacroCapacity) != 0)
         return -1;
     if (prepareRecord() != 0)
         return -1;
 
-    for (parser.lineNumber = 1; readSourceLine(file, parser.lineBuffer); ++parser.lineNumber)
-        if (handleLine(parser.lineBuffer) != 0)
+    for (; readSourceLine(file, stage.lineBuffer); ++stage.at.lineNumber)
+        if (handleLine(stage.lineBuffer) != 0)
             return -1;
     if (checkSourceRead(file, fileName) != 0)
         return -1;
 
-    if (parser.inMacro) {
-        printAtLine("ERROR- Unexpected end of macro in : ");
+    if (stage.inMacro) {
+        stage.at.printAtLine(kUnexpectedEndOfMacro);
         return -1;
     }
-    if (parser.count == 0)
-        printMessage(stderr, "%s", "WARNING- No macros defined, are you sure about this?\n");
+    if (stage.count == 0)
+        printMessage(stderr, kFormatMessage, kNoMacrosDefined);
     return 0;
 }
 
 int findMacro(const char* label, uint32_t* index, CompiledMacro** record)
 {
-    uint32_t found = 0;
-    if (!findName(&parser.labels, label, &found))
-        return -1;
-    if (index)
-        *index = found;
-    if (record)
-        *record = &parser.macros[found];
-    return 0;
+    return findRecord(&stage.labels, stage.macros, label, index, record);
 }
 
 uint32_t macroCount()
 {
-    return parser.count;
+    return stage.count;
 }
 
 const CompiledMacro* macroList()
 {
-    return parser.macros;
+    return stage.macros;
 }
 
 const char* macroScriptPath()
 {
-    return parser.fileName;
+    return stage.fileName;
 }
 
 void releaseMacros()
 {
-    if (parser.macros) {
+    if (stage.macros) {
         // The prepared record after the finished ones is released as well.
-        uint32_t records = parser.count < parser.capacity ? parser.count + 1 : parser.count;
+        uint32_t records = stage.count < stage.capacity ? stage.count + 1 : stage.count;
         for (uint32_t i = 0; i < records; ++i)
-            releaseMacro(&parser.macros[i]);
-        std::free(parser.macros);
+            releaseMacro(&stage.macros[i]);
+        std::free(stage.macros);
     }
-    freeNameIndex(&parser.labels);
-    for (uint32_t i = 0; i < parser.foldedCount; ++i)
-        std::free(parser.foldedLabels[i]);
-    std::free(parser.foldedLabels);
-    freeNameIndex(&parser.foldedIndex);
-    std::free(parser.lineBuffer);
-    std::free(parser.fileName);
-    parser = MacroParser{};
+    freeNameIndex(&stage.labels);
+    for (uint32_t i = 0; i < stage.foldedCount; ++i)
+        std::free(stage.foldedLabels[i]);
+    std::free(stage.foldedLabels);
+    freeNameIndex(&stage.foldedIndex);
+    std::free(stage.lineBuffer);
+    std::free(stage.fileName);
+    stage = MacroStage{};
 }

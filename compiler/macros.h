@@ -1,7 +1,7 @@
 // Macro scripts: instruments ("-ins", and the instruments file of "-mus") and
 // sound effects ("-sfx"). The parser builds one CompiledMacro per macro, with
 // one code buffer per channel; the writers of macro_writers.h turn the list
-// into packages and the music compiler looks instruments up by label.
+// into packages and the music stage looks instruments up by label.
 #pragma once
 
 #include <cstdint>
@@ -53,8 +53,3 @@ const char* macroScriptPath();
 // Frees every macro, the line buffer and the script path. Safe to call when
 // nothing was parsed.
 void releaseMacros();
-
-// Reads a decimal integer the way a formatted "%d" scan does: leading white
-// space, an optional sign, then digits; whatever follows the digits is
-// ignored. Values beyond 32 bits saturate. False when there are no digits.
-bool scanDecimal(const char* token, int64_t* value);

@@ -21,9 +21,8 @@ constexpr uint32_t kInitialStreamCapacity = 1024;
 // The "using" operand is one byte.
 constexpr uint32_t kMaxInstrument = 255;
 
-// Process-wide music compiler state: it accumulates over the channel scripts
-// of one run.
-struct MusicCompiler {
+// The music stage of the run: it accumulates over the channel scripts of the run.
+struct MusicStage {
     bool created;
     // The closed blocks, then the record of the block being read.
     MusicBlock* blocks;
@@ -47,183 +46,145 @@ struct MusicCompiler {
     bool noteSounding;
 
     char* lineBuffer;
-    uint32_t lineNumber;
-    char* tokenState;
+    SourcePosition at; // in the script being read
     bool inBlock;
     bool braceSeen;
 };
 
-MusicCompiler music;
-
-const char* currentFileName()
-{
-    return music.scripts[music.scriptCount - 1];
-}
-
-const char* nextOperand()
-{
-    return nextToken(nullptr, kScriptDelimiters, &music.tokenState);
-}
-
-void printAtLine(const char* message)
-{
-    printMessage(stderr, "%s%s,%u\n", message, currentFileName(), music.lineNumber);
-}
-
-int checkEndOfLine()
-{
-    if (!nextOperand())
-        return 0;
-    printAtLine(kGarbageAtEndOfLine);
-    return -1;
-}
+MusicStage stage;
 
 // One instruction into the stream, laid out as the bytecode table says.
 int emit(uint8_t opcode, int32_t first = 0, int32_t second = 0)
 {
-    return appendInstruction(&music.stream, bs_musicOpcode(opcode), first, second);
+    return appendInstruction(&stage.stream, bs_musicOpcode(opcode), first, second);
 }
 
 int emitNoteOff()
 {
-    music.noteSounding = false;
+    stage.noteSounding = false;
     return emit(MUSIC_NOTE_OFF);
 }
 
-// An integer operand in -128..127. 0, or 1 after the parser's or the range
-// message.
-int readSignedByte(int8_t* value)
-{
-    const char* token = nextOperand();
-    int32_t number = 0;
-    if (!token || parseInteger(token, &number) != 0)
-        return 1;
-    if (number < -128 || number > 127) {
-        printMessage(stderr, "%s", kValueOutOfRange);
-        return 1;
-    }
-    *value = int8_t(number);
-    return 0;
-}
-
-int readTicks(int32_t* ticks)
-{
-    const char* token = nextOperand();
-    if (!token || parseInteger(token, ticks) != 0)
-        return 1;
-    return 0;
-}
-
 // ---- command handlers ----
+//
+// Each returns 0, 1 for a missing or bad operand (the caller adds "Invalid command syntax") or
+// -1 after any other message. Above each, the command as the guide writes it: keyword, short
+// form, operands (capitals; brackets for an optional one).
 
+// using (u) NAME: an instrument of the instruments file, among its first 256.
 int handleUsing()
 {
-    const char* name = nextOperand();
+    const char* name = stage.at.nextOperand();
     if (!name)
         return 1;
     uint32_t instrument = 0;
     if (findMacro(name, &instrument, nullptr) != 0) {
-        printMessage(stderr, "%s%s\n", "ERROR- Instrument not found : ", name);
+        printMessage(stderr, kFormatSubject, kInstrumentNotFound, name);
         return -1;
     }
     if (instrument > kMaxInstrument) {
         // The operand is one byte: a higher number would pick another instrument.
-        printMessage(stderr, "%s", kValueOutOfRange);
+        printMessage(stderr, kFormatMessage, kValueOutOfRange);
         return 1;
     }
     return emit(MUSIC_USING, int32_t(instrument));
 }
 
+// priority (pr) P: P -128 to 127.
 int handlePriority()
 {
     int8_t priority = 0;
-    if (readSignedByte(&priority) != 0)
+    if (readSignedByte(stage.at, &priority) != 0)
         return 1;
     return emit(MUSIC_PRIORITY, priority);
 }
 
+// pan (p) LEFT RIGHT: each -128 to 127.
 int handlePan()
 {
     int8_t left = 0, right = 0;
-    if (readSignedByte(&left) != 0 || readSignedByte(&right) != 0)
+    if (readSignedByte(stage.at, &left) != 0 || readSignedByte(stage.at, &right) != 0)
         return 1;
     return emit(MUSIC_PAN, left, right);
 }
 
+// pitch (pt) OFFSET [SLIDE]: 16.16 values.
 int handlePitch()
 {
-    const char* offsetToken = nextOperand();
     uint32_t offset = 0, slide = 0;
-    if (!offsetToken || parseFixed16(&offset, offsetToken) != 0)
-        return 1;
-    const char* slideToken = nextOperand();
-    if (slideToken && parseFixed16(&slide, slideToken) != 0)
+    if (readValueAndSlide(stage.at, parseFixed16, &offset, &slide) != 0)
         return 1;
     return emit(MUSIC_PITCH, int32_t(offset), int32_t(slide));
 }
 
+// loop (l) COUNT: COUNT -128 to 127; -128 is the call frame's mark.
 int handleLoop()
 {
     int8_t count = 0;
-    if (readSignedByte(&count) != 0)
+    if (readSignedByte(stage.at, &count) != 0)
         return 1;
     if (count == MUSIC_CALL_FRAME)
-        printMessage(stderr, "%s", "WARNING- Loop count of -128 reserved for CALLs\n");
+        printMessage(stderr, kFormatMessage, kLoopCountReserved);
     return emit(MUSIC_LOOP, count);
 }
 
+// endloop (el)
 int handleEndLoop()
 {
     return emit(MUSIC_ENDLOOP);
 }
 
+// call (c) LABEL: a block of any script of the run.
 int handleCall()
 {
-    const char* label = nextOperand();
+    const char* label = stage.at.nextOperand();
     if (!label)
         return 1;
     // The reference is to the operand, which the linker fills in.
-    if (appendCode(&music.stream, MUSIC_CALL) != 0 || addBlockReference(label) != 0)
+    if (appendCode(&stage.stream, MUSIC_CALL) != 0 || addBlockReference(label) != 0)
         return -1;
-    return appendOperands(&music.stream, bs_musicOpcode(MUSIC_CALL));
+    return appendOperands(&stage.stream, bs_musicOpcode(MUSIC_CALL));
 }
 
+// return (rt)
 int handleReturn()
 {
     return emit(MUSIC_RETURN);
 }
 
+// break (b)
 int handleBreak()
 {
     return emit(MUSIC_BREAK);
 }
 
+// wait (w) TICKS: the sounding note goes on.
 int handleWait()
 {
     int32_t ticks = 0;
-    if (readTicks(&ticks) != 0)
+    if (readInteger(stage.at, &ticks) != 0)
         return 1;
-    return emitWait(&music.stream, &music.waitRun, ticks);
+    return emitWait(&stage.stream, &stage.waitRun, ticks);
 }
 
-// Releases a sounding note first; otherwise it is a wait and joins the run.
+// rest (r) TICKS: releases a sounding note first; otherwise it is a wait and joins the run.
 int handleRest()
 {
     int32_t ticks = 0;
-    if (readTicks(&ticks) != 0)
+    if (readInteger(stage.at, &ticks) != 0)
         return 1;
-    if (music.noteSounding) {
-        closeWaitRun(&music.waitRun);
+    if (stage.noteSounding) {
+        closeWaitRun(&stage.waitRun);
         if (emitNoteOff() != 0)
             return -1;
     }
-    return emitWait(&music.stream, &music.waitRun, ticks);
+    return emitWait(&stage.stream, &stage.waitRun, ticks);
 }
 
-// "end" is the priority 0, after releasing a sounding note.
+// end (e): the priority 0, after releasing a sounding note.
 int handleEnd()
 {
-    if (music.noteSounding && emitNoteOff() != 0)
+    if (stage.noteSounding && emitNoteOff() != 0)
         return -1;
     return emit(MUSIC_PRIORITY, 0);
 }
@@ -231,33 +192,24 @@ int handleEnd()
 struct MusicCommand {
     const char* longKeyword;
     const char* shortKeyword;
-    int (*handler)();
     bool keepsWaitRun; // "wait" and "rest" decide themselves
+    int (*handler)();
 };
 
 const MusicCommand kMusicCommands[] = {
-    {"using", "u", handleUsing, false},
-    {"priority", "pr", handlePriority, false},
-    {"pan", "p", handlePan, false},
-    {"pitch", "pt", handlePitch, false},
-    {"loop", "l", handleLoop, false},
-    {"endloop", "el", handleEndLoop, false},
-    {"call", "c", handleCall, false},
-    {"return", "rt", handleReturn, false},
-    {"break", "b", handleBreak, false},
-    {"wait", "w", handleWait, true},
-    {"rest", "r", handleRest, true},
-    {"end", "e", handleEnd, false},
+    {"using", "u", false, handleUsing},
+    {"priority", "pr", false, handlePriority},
+    {"pan", "p", false, handlePan},
+    {"pitch", "pt", false, handlePitch},
+    {"loop", "l", false, handleLoop},
+    {"endloop", "el", false, handleEndLoop},
+    {"call", "c", false, handleCall},
+    {"return", "rt", false, handleReturn},
+    {"break", "b", false, handleBreak},
+    {"wait", "w", true, handleWait},
+    {"rest", "r", true, handleRest},
+    {"end", "e", false, handleEnd},
 };
-
-const MusicCommand* findCommand(const char* token)
-{
-    for (const MusicCommand& command : kMusicCommands)
-        if (std::strcmp(token, command.longKeyword) == 0 ||
-            std::strcmp(token, command.shortKeyword) == 0)
-            return &command;
-    return nullptr;
-}
 
 // ---- notes ----
 
@@ -273,305 +225,281 @@ const NoteName kNoteNames[] = {
 
 constexpr uint32_t kHighestNote = 127;
 
-// The octave after the note name, read as an unsigned decimal like a "%u"
-// scan: white space and a sign may lead, anything after the digits is
-// ignored. A negative octave wraps to a huge one, as the scan would give.
-bool scanOctave(const char* text, uint64_t* octave)
-{
-    while (std::isspace(static_cast<unsigned char>(*text)))
-        ++text;
-    bool negative = *text == '-';
-    if (*text == '-' || *text == '+')
-        ++text;
-    if (!std::isdigit(static_cast<unsigned char>(*text)))
-        return false;
-    uint64_t value = 0;
-    for (; std::isdigit(static_cast<unsigned char>(*text)); ++text)
-        if (value <= UINT32_MAX)
-            value = value * 10 + uint64_t(*text - '0');
-    *octave = negative && value != 0 ? UINT32_MAX : value;
-    return true;
-}
-
 // ---- blocks and scripts ----
 
 int closeBlock()
 {
-    MusicBlock* block = &music.blocks[music.blockCount];
-    block->codeLength = music.stream.length - block->startPosition;
+    MusicBlock* block = &stage.blocks[stage.blockCount];
+    block->codeLength = stage.stream.length - block->startPosition;
     // Growing may move the list: look the block up again afterwards.
-    if (growArray(&music.blocks, &music.blockCapacity, music.blockCount + 2) != 0 ||
-        addName(&music.labels, music.blocks[music.blockCount].label, music.blockCount) != 0)
+    if (growArray(&stage.blocks, &stage.blockCapacity, stage.blockCount + 2) != 0 ||
+        addName(&stage.labels, stage.blocks[stage.blockCount].label, stage.blockCount) != 0)
         return -1;
-    ++music.blockCount;
-    music.blocks[music.blockCount] = MusicBlock{};
-    music.inBlock = false;
+    ++stage.blockCount;
+    stage.blocks[stage.blockCount] = MusicBlock{};
+    stage.inBlock = false;
     return 0;
 }
 
-// A block's label line; the main block's also carries the priority.
+// A block's label line: LABEL [PRIORITY]. The PRIORITY (-128 to 127) makes it the script's main
+// block.
 int parseLabelLine(const char* label)
 {
-    TrackEntry* track = &music.tracks[music.trackCount];
-    const char* priorityToken = nextOperand();
+    TrackEntry* track = &stage.tracks[stage.trackCount];
+    const char* priorityToken = stage.at.nextOperand();
     if (priorityToken) {
         int64_t priority = 0;
         if (!scanDecimal(priorityToken, &priority)) {
-            printAtLine("ERROR- Invalid music block label in : ");
+            stage.at.printAtLine(kInvalidBlockLabel);
             return -1;
         }
         if (priority < -128 || priority > 127) {
-            printAtLine("ERROR- Music block priority out of range in : ");
+            stage.at.printAtLine(kBlockPriorityOutOfRange);
             return -1;
         }
         if (track->hasMain) {
-            printAtLine("ERROR- Second main block declaration in : ");
+            stage.at.printAtLine(kSecondMainBlock);
             return -1;
         }
         track->hasMain = true;
         track->priority = int32_t(priority);
-        track->startPosition = music.stream.length;
+        track->startPosition = stage.stream.length;
     }
     if (findBlock(label, nullptr, nullptr) == 0) {
-        printMessage(stderr, "%s%s in : %s,%u\n", "ERROR- Block already defined with label : ",
-                     label, currentFileName(), music.lineNumber);
+        stage.at.printSubjectAtLine(kBlockAlreadyDefined, label);
         return -1;
     }
-    MusicBlock* block = &music.blocks[music.blockCount];
+    MusicBlock* block = &stage.blocks[stage.blockCount];
     block->label = strdup(label);
     if (!block->label) {
-        printMessage(stderr, "%s", kOutOfMemory);
+        printMessage(stderr, kFormatMessage, kOutOfMemory);
         return -1;
     }
-    block->startPosition = music.stream.length;
-    music.waitRun = WaitRun{};
-    music.noteSounding = false;
-    music.inBlock = true;
-    music.braceSeen = false;
-    return checkEndOfLine();
+    block->startPosition = stage.stream.length;
+    stage.waitRun = WaitRun{};
+    stage.noteSounding = false;
+    stage.inBlock = true;
+    stage.braceSeen = false;
+    return stage.at.checkEndOfLine();
 }
 
 int handleLine(char* line)
 {
-    collapseDelimiters(line, ";", '\0');
-    const char* token = nextToken(line, kScriptDelimiters, &music.tokenState);
+    const char* token = stage.at.firstToken(line);
     if (!token)
         return 0;
-    if (!music.inBlock)
+    if (!stage.inBlock)
         return parseLabelLine(token);
-    if (!music.braceSeen) {
+    if (!stage.braceSeen) {
         if (std::strcmp(token, "{") != 0) {
-            printAtLine("ERROR- Expecting '{' at block start : ");
+            stage.at.printAtLine(kExpectingBrace);
             return -1;
         }
-        music.braceSeen = true;
-        return checkEndOfLine();
+        stage.braceSeen = true;
+        return stage.at.checkEndOfLine();
     }
     if (std::strcmp(token, "}") == 0) {
-        if (checkEndOfLine() != 0)
+        if (stage.at.checkEndOfLine() != 0)
             return -1;
         return closeBlock();
     }
 
     int result;
-    const MusicCommand* command = findCommand(token);
+    const MusicCommand* command = findCommand(kMusicCommands, token);
     if (command) {
         if (!command->keepsWaitRun)
-            closeWaitRun(&music.waitRun);
+            closeWaitRun(&stage.waitRun);
         result = command->handler();
     } else {
-        closeWaitRun(&music.waitRun);
+        closeWaitRun(&stage.waitRun);
         result = compileNote(token);
     }
     if (result > 0)
-        printAtLine(kInvalidCommandSyntax);
+        stage.at.printAtLine(kInvalidCommandSyntax);
     if (result != 0)
         return -1;
-    return checkEndOfLine();
+    return stage.at.checkEndOfLine();
 }
 
 // Creates the lists on the first script of a run.
 int createMusicState()
 {
-    music.lineBuffer = static_cast<char*>(std::malloc(kLineBufferSize));
-    if (!music.lineBuffer) {
-        printMessage(stderr, "%s", kOutOfMemory);
+    stage.lineBuffer = static_cast<char*>(std::malloc(kLineBufferSize));
+    if (!stage.lineBuffer) {
+        printMessage(stderr, kFormatMessage, kOutOfMemory);
         return -1;
     }
-    if (growArray(&music.blocks, &music.blockCapacity, kInitialBlockCapacity) != 0 ||
-        growArray(&music.references, &music.referenceCapacity, kInitialReferenceCapacity) != 0 ||
-        growArray(&music.tracks, &music.trackCapacity, kInitialTrackCapacity) != 0 ||
-        growArray(&music.scripts, &music.scriptCapacity, kInitialTrackCapacity) != 0 ||
-        growArray(&music.stream.bytes, &music.stream.capacity, kInitialStreamCapacity) != 0)
+    if (growArray(&stage.blocks, &stage.blockCapacity, kInitialBlockCapacity) != 0 ||
+        growArray(&stage.references, &stage.referenceCapacity, kInitialReferenceCapacity) != 0 ||
+        growArray(&stage.tracks, &stage.trackCapacity, kInitialTrackCapacity) != 0 ||
+        growArray(&stage.scripts, &stage.scriptCapacity, kInitialTrackCapacity) != 0 ||
+        growArray(&stage.stream.bytes, &stage.stream.capacity, kInitialStreamCapacity) != 0)
         return -1;
-    music.blocks[0] = MusicBlock{};
-    music.created = true;
+    stage.blocks[0] = MusicBlock{};
+    stage.created = true;
     return 0;
 }
 
 int startScript(const char* fileName)
 {
-    if (growArray(&music.scripts, &music.scriptCapacity, music.scriptCount + 1) != 0)
+    if (growArray(&stage.scripts, &stage.scriptCapacity, stage.scriptCount + 1) != 0)
         return -1;
     char* name = strdup(fileName);
     if (!name) {
-        printMessage(stderr, "%s", kOutOfMemory);
+        printMessage(stderr, kFormatMessage, kOutOfMemory);
         return -1;
     }
-    music.scripts[music.scriptCount++] = name;
-    music.tracks[music.trackCount] = TrackEntry{};
-    music.noteSounding = false;
-    music.inBlock = false;
-    music.braceSeen = false;
+    stage.scripts[stage.scriptCount++] = name;
+    stage.at = SourcePosition{name, 1, kScriptDelimiters, nullptr};
+    stage.tracks[stage.trackCount] = TrackEntry{};
+    stage.noteSounding = false;
+    stage.inBlock = false;
+    stage.braceSeen = false;
     return 0;
 }
 
 } // namespace
 
+// NOTE TICKS: a note name (c. cs d. ds e. f. fs g. gs a. as b.) with its octave, c.0 to g.10,
+// then how long it sounds.
 int compileNote(const char* token)
 {
     const NoteName* name = nullptr;
-    uint64_t octave = 0;
+    int64_t octave = 0;
     if (std::strlen(token) > 2) {
         for (const NoteName& candidate : kNoteNames)
             if (std::strncmp(token, candidate.text, 2) == 0)
                 name = &candidate;
     }
-    if (!name || !scanOctave(token + 2, &octave)) {
-        printMessage(stderr, "%s%s\n", "ERROR- Unable to parse note : ", token);
+    // The octave is read like a "%u" scan: a negative one wraps to a huge one, out of range.
+    if (!name || !scanDecimal(token + 2, &octave)) {
+        printMessage(stderr, kFormatSubject, kUnableToParseNote, token);
         return -1;
     }
-    uint64_t note = name->semitone + 12 * octave;
-    if (note > kHighestNote) {
-        printMessage(stderr, "%s", "ERROR- Note frequency out of range (c.0 to g.10)\n");
+    const int64_t note = name->semitone + 12 * octave;
+    if (octave < 0 || note > kHighestNote) {
+        printMessage(stderr, kFormatMessage, kNoteOutOfRange);
         return -1;
     }
     if (emit(MUSIC_NOTE, int32_t(note)) != 0)
         return -1;
     // The duration is a wait that following waits join.
     int32_t ticks = 0;
-    if (readTicks(&ticks) != 0)
+    if (readInteger(stage.at, &ticks) != 0)
         return 1;
-    int result = emitWait(&music.stream, &music.waitRun, ticks);
+    int result = emitWait(&stage.stream, &stage.waitRun, ticks);
     if (result == 0)
-        music.noteSounding = true;
+        stage.noteSounding = true;
     return result;
 }
 
 int addBlockReference(const char* label)
 {
-    if (growArray(&music.references, &music.referenceCapacity, music.referenceCount + 1) != 0)
+    if (growArray(&stage.references, &stage.referenceCapacity, stage.referenceCount + 1) != 0)
         return -1;
-    BlockReference* reference = &music.references[music.referenceCount];
+    BlockReference* reference = &stage.references[stage.referenceCount];
     reference->label = strdup(label);
     if (!reference->label) {
-        printMessage(stderr, "%s", kOutOfMemory);
+        printMessage(stderr, kFormatMessage, kOutOfMemory);
         return -1;
     }
-    reference->position = music.stream.length;
-    reference->script = music.scriptCount - 1;
-    reference->lineNumber = music.lineNumber;
-    ++music.referenceCount;
+    reference->position = stage.stream.length;
+    reference->script = stage.scriptCount - 1;
+    reference->lineNumber = stage.at.lineNumber;
+    ++stage.referenceCount;
     return 0;
 }
 
 int findBlock(const char* label, uint32_t* index, MusicBlock** record)
 {
-    uint32_t found = 0;
-    if (!findName(&music.labels, label, &found))
-        return -1;
-    if (index)
-        *index = found;
-    if (record)
-        *record = &music.blocks[found];
-    return 0;
+    return findRecord(&stage.labels, stage.blocks, label, index, record);
 }
 
 int parseMusicScript(FILE* file, const char* fileName)
 {
-    printMessage(stdout, "%s%s\n", "Parsing music script file : ", fileName);
-    if (!music.created && createMusicState() != 0)
+    printMessage(stdout, kFormatSubject, kParsingMusicScript, fileName);
+    if (!stage.created && createMusicState() != 0)
         return -1;
     if (startScript(fileName) != 0)
         return -1;
 
-    for (music.lineNumber = 1; readSourceLine(file, music.lineBuffer); ++music.lineNumber)
-        if (handleLine(music.lineBuffer) != 0)
+    for (; readSourceLine(file, stage.lineBuffer); ++stage.at.lineNumber)
+        if (handleLine(stage.lineBuffer) != 0)
             return -1;
     if (checkSourceRead(file, fileName) != 0)
         return -1;
-    if (music.inBlock) {
-        printAtLine("ERROR- Unexpected end of music block in : ");
+    if (stage.inBlock) {
+        stage.at.printAtLine(kUnexpectedEndOfBlock);
         return -1;
     }
-    if (!music.tracks[music.trackCount].hasMain)
-        printMessage(stderr, "%s%s\n", "WARNING- No main block found for channel : ", fileName);
-    if (growArray(&music.tracks, &music.trackCapacity, music.trackCount + 2) != 0)
+    if (!stage.tracks[stage.trackCount].hasMain)
+        printMessage(stderr, kFormatSubject, kNoMainBlock, fileName);
+    if (growArray(&stage.tracks, &stage.trackCapacity, stage.trackCount + 2) != 0)
         return -1;
-    ++music.trackCount;
+    ++stage.trackCount;
     return 0;
 }
 
 const CodeBuffer* musicCodeStream()
 {
-    return &music.stream;
+    return &stage.stream;
 }
 
 uint32_t blockCount()
 {
-    return music.blockCount;
+    return stage.blockCount;
 }
 
 const MusicBlock* blockList()
 {
-    return music.blocks;
+    return stage.blocks;
 }
 
 uint32_t trackCount()
 {
-    return music.trackCount;
+    return stage.trackCount;
 }
 
 const TrackEntry* trackList()
 {
-    return music.tracks;
+    return stage.tracks;
 }
 
 uint32_t referenceCount()
 {
-    return music.referenceCount;
+    return stage.referenceCount;
 }
 
 const BlockReference* referenceList()
 {
-    return music.references;
+    return stage.references;
 }
 
 const char* musicScriptName(uint32_t script)
 {
-    return script < music.scriptCount ? music.scripts[script] : "";
+    return script < stage.scriptCount ? stage.scripts[script] : "";
 }
 
 void releaseMusic()
 {
-    if (music.blocks) {
+    if (stage.blocks) {
         // The record of an unfinished block holds a label too.
-        uint32_t records = music.created && music.blockCount < music.blockCapacity
-                               ? music.blockCount + 1
-                               : music.blockCount;
+        uint32_t records = stage.created && stage.blockCount < stage.blockCapacity
+                               ? stage.blockCount + 1
+                               : stage.blockCount;
         for (uint32_t i = 0; i < records; ++i)
-            std::free(music.blocks[i].label);
-        std::free(music.blocks);
+            std::free(stage.blocks[i].label);
+        std::free(stage.blocks);
     }
-    for (uint32_t i = 0; i < music.referenceCount; ++i)
-        std::free(music.references[i].label);
-    std::free(music.references);
-    for (uint32_t i = 0; i < music.scriptCount; ++i)
-        std::free(music.scripts[i]);
-    std::free(music.scripts);
-    std::free(music.tracks);
-    std::free(music.stream.bytes);
-    std::free(music.lineBuffer);
-    freeNameIndex(&music.labels);
-    music = MusicCompiler{};
+    for (uint32_t i = 0; i < stage.referenceCount; ++i)
+        std::free(stage.references[i].label);
+    std::free(stage.references);
+    for (uint32_t i = 0; i < stage.scriptCount; ++i)
+        std::free(stage.scripts[i]);
+    std::free(stage.scripts);
+    std::free(stage.tracks);
+    std::free(stage.stream.bytes);
+    std::free(stage.lineBuffer);
+    freeNameIndex(&stage.labels);
+    stage = MusicStage{};
 }

@@ -56,6 +56,6 @@ uint32_t referenceCount();
 const BlockReference* referenceList();
 const char* musicScriptName(uint32_t script);
 
-// Frees everything the music compiler holds. Safe to call when nothing was
+// Frees everything the music stage holds. Safe to call when nothing was
 // parsed.
 void releaseMusic();

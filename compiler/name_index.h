@@ -24,3 +24,15 @@ int addName(NameIndex* index, const char* key, uint32_t value);
 
 // Releases the slots; the index is empty again.
 void freeNameIndex(NameIndex* index);
+
+// Looks `key` up in the index of the table `records`, storing the record's position and address
+// where asked. 0 on a match, -1 when there is none (or no table).
+template <typename Record>
+int findRecord(const NameIndex* index, Record* records, const char* key, uint32_t* position, Record** record)
+{
+    uint32_t found = 0;
+    if (!records || !findName(index, key, &found)) return -1;
+    if (position) *position = found;
+    if (record) *record = &records[found];
+    return 0;
+}

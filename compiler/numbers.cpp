@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "compiler/messages.h"
+#include "compiler/source.h"
 
 namespace {
 
@@ -112,6 +113,14 @@ int parseInteger(const char* token, int32_t* result)
     return 0;
 }
 
+bool scanDecimal(const char* text, int64_t* value)
+{
+    const Scanned s = scan(text, 10, false);
+    if (!s.ok) return false;
+    *value = signedValue(s);
+    return true;
+}
+
 int parseFixed16(uint32_t* result, const char* token)
 {
     if (!token || !result) {
@@ -173,5 +182,34 @@ int parseFixed8(uint32_t* result, const char* token)
     }
     if (parseFixed16(&value, token) != 0) return -1;
     *result = value & 0xFFFF00FFu;
+    return 0;
+}
+
+int readValueAndSlide(SourcePosition& at, int (*parse)(uint32_t*, const char*), uint32_t* value, uint32_t* slide)
+{
+    const char* valueToken = at.nextOperand();
+    if (!valueToken || parse(value, valueToken) != 0) return 1;
+    *slide = 0;
+    const char* slideToken = at.nextOperand();
+    if (slideToken && parse(slide, slideToken) != 0) return 1;
+    return 0;
+}
+
+int readInteger(SourcePosition& at, int32_t* value)
+{
+    const char* token = at.nextOperand();
+    if (!token || parseInteger(token, value) != 0) return 1;
+    return 0;
+}
+
+int readSignedByte(SourcePosition& at, int8_t* value)
+{
+    int32_t number = 0;
+    if (readInteger(at, &number) != 0) return 1;
+    if (number < -128 || number > 127) {
+        printMessage(stderr, kFormatMessage, kValueOutOfRange);
+        return 1;
+    }
+    *value = static_cast<int8_t>(number);
     return 0;
 }

@@ -90,3 +90,12 @@ int writePackageImage(FILE* stream, const char* name, const void* image, size_t 
     }
     return 0;
 }
+
+int writeBuiltPackage(FILE* stream, const char* name, uint8_t* image, uint32_t size, const char* failure)
+{
+    const int result = writePackageImage(stream, name, image, size, failure);
+    free(image);
+    if (result != 0) return -1;
+    printMessage(stdout, kSuccessLine, size, name);
+    return 0;
+}

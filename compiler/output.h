@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
 
 #include "files/safe_output.h"
@@ -37,6 +38,10 @@ void discardOutputFile(OutputFile* out);
 // catalogue text ending " : ") and `name`, and returns -1.
 int writePackageImage(FILE* stream, const char* name, const void* image, size_t size,
                       const char* failure);
+
+// A built package: writes `image` (a malloc'd block, freed here) as writePackageImage does, then
+// prints the success line with its size and `name`. 0, or -1 after the message.
+int writeBuiltPackage(FILE* stream, const char* name, uint8_t* image, uint32_t size, const char* failure);
 
 // The files the run reads: every source and sample file is noted when it is opened or named,
 // and no output is put in place over one of them, however it is spelt (another relative path,

@@ -1,180 +1,129 @@
 #include "compiler/samples.h"
 
-#include <cctype>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
 
 #include "compiler/arrays.h"
 #include "compiler/decimal_real.h"
+#include "compiler/depfile.h"
 #include "compiler/messages.h"
 #include "compiler/name_index.h"
+#include "compiler/numbers.h"
 #include "compiler/output.h"
 #include "compiler/source.h"
 #include "files/open_file.h"
+#include "formats/packages.h"
 
 namespace {
-
-constexpr char kParsingDescriptor[] = "Parsing sample descriptor file : ";
-constexpr char kNoSamplesDefined[] = "WARNING- No samples defined, are you sure about this?\n";
-constexpr char kSampleAlreadyDefined[] = "ERROR- Sample already defined with label : ";
-constexpr char kNoSampleFrequency[] = "ERROR- No sample frequency for definition of : ";
-constexpr char kUnableSampleFrequency[] = "ERROR- Unable to parse sample frequency : ";
-constexpr char kSampleFrequencyRange[] = "ERROR- Sample frequency out of range (1.0 - 65535.99) : ";
-constexpr char kNoContentFrequency[] = "ERROR- No content frequency for definition of : ";
-constexpr char kUnableContentFrequency[] = "ERROR- Unable to parse content frequency : ";
-constexpr char kContentFrequencyRange[] = "ERROR- Content frequency out of range (1.0 - 65535.99) : ";
-constexpr char kUnableStartOffset[] = "ERROR- Unable to parse start offset : ";
-constexpr char kStartOffsetRange[] = "ERROR- Start offset out of range (0 - 65535) : ";
-constexpr char kUnableEndOffset[] = "ERROR- Unable to parse end offset : ";
-constexpr char kEndOffsetRange[] = "ERROR- End offset out of range (0 - 65535) : ";
-constexpr char kOffsetsReversed[] = "ERROR- Sample start and end offsets reversed in : ";
-constexpr char kOffsetsEqual[] = "ERROR- Sample start and end offsets equal in : ";
-
-constexpr char kSavingPack[] = "Saving sample package to : ";
-constexpr char kOffsetsOutOfRange[] = "ERROR- Sample start and end offsets out of range for : ";
-constexpr char kCouldntWritePack[] = "ERROR- Couldn't write to sample pack file : ";
-constexpr char kPackTooLarge[] = "ERROR- Sample pack would exceed 4 GB with : ";
-constexpr char kSuccessLine[] = "\nSuccess! %u Bytes written to : %s\n";
-constexpr char kTotalsLine[] = "Total Samples : %u, Included Files : %u\n";
 
 constexpr uint32_t kInitialCapacity = 64;
 // Explicit offsets are limited to this, although the messages name 65535.
 constexpr int64_t kMaxOffset = 32767;
 
-SampleDefinition* gSamples = nullptr;
-uint32_t gCapacity = 0;
-uint32_t gCount = 0;
-NameIndex gLabels = {};
-
-char* copyText(const char* text)
-{
-    size_t length = strlen(text) + 1;
-    char* copy = static_cast<char*>(malloc(length));
-    if (copy) memcpy(copy, text, length);
-    return copy;
-}
-
-// Reads a decimal integer at the start of the token (optional sign), saturating far outside
-// any accepted range.
-bool readDecimalOffset(const char* token, int64_t* value)
-{
-    const char* p = token;
-    while (isspace(static_cast<unsigned char>(*p))) ++p;
-    bool negative = *p == '-';
-    if (*p == '+' || *p == '-') ++p;
-    if (!isdigit(static_cast<unsigned char>(*p))) return false;
-    int64_t v = 0;
-    for (; isdigit(static_cast<unsigned char>(*p)); ++p) {
-        if (v < (INT64_C(1) << 40)) v = v * 10 + (*p - '0');
-    }
-    *value = negative ? -v : v;
-    return true;
-}
-
-struct LineContext {
-    const char* fileName;
-    unsigned line;
-    const char* label;
+// The sample table of the run: the definitions in descriptor order and their labels.
+struct SampleStage {
+    SampleDefinition* samples;
+    uint32_t capacity;
+    uint32_t count;
+    NameIndex labels;
 };
 
-int readFrequency(const char* token, const LineContext& at, const char* missing, const char* unparsable,
-                  const char* outOfRange, double* value)
+SampleStage stage;
+
+// A missing, unreadable or out-of-range frequency of the definition `label`.
+int readFrequency(const char* token, const SourcePosition& at, const char* label, const char* missing,
+                  const char* unparsable, const char* outOfRange, double* value)
 {
     if (!token) {
-        printMessage(stderr, kFormatSubjectFileLine, missing, at.label, at.fileName, at.line);
+        at.printSubjectAtLine(missing, label);
         return -1;
     }
     if (!readDecimalReal(token, value)) {
-        printMessage(stderr, kFormatTokenLabelFileLine, unparsable, token, at.label, at.fileName, at.line);
+        printMessage(stderr, kFormatTokenLabelFileLine, unparsable, token, label, at.fileName, at.lineNumber);
         return -1;
     }
     if (!(*value >= 1.0 && *value < 65536.0)) {
-        printMessage(stderr, kFormatTokenLabelFileLine, outOfRange, token, at.label, at.fileName, at.line);
+        printMessage(stderr, kFormatTokenLabelFileLine, outOfRange, token, label, at.fileName, at.lineNumber);
         return -1;
     }
     return 0;
 }
 
-int readOffset(const char* token, const LineContext& at, const char* unparsable, const char* outOfRange,
-               uint32_t* value)
+int readOffset(const char* token, const SourcePosition& at, const char* label, const char* unparsable,
+               const char* outOfRange, uint32_t* value)
 {
     int64_t v = 0;
-    if (!readDecimalOffset(token, &v)) {
-        printMessage(stderr, kFormatTokenLabelFileLine, unparsable, token, at.label, at.fileName, at.line);
+    if (!scanDecimal(token, &v)) {
+        printMessage(stderr, kFormatTokenLabelFileLine, unparsable, token, label, at.fileName, at.lineNumber);
         return -1;
     }
     if (v < 0 || v > kMaxOffset) {
-        printMessage(stderr, kFormatTokenLabelFileLine, outOfRange, token, at.label, at.fileName, at.line);
+        printMessage(stderr, kFormatTokenLabelFileLine, outOfRange, token, label, at.fileName, at.lineNumber);
         return -1;
     }
     *value = static_cast<uint32_t>(v);
     return 0;
 }
 
-// Parses one descriptor line. 0 for a definition or a skipped line, -1 after a message.
-int parseDefinition(char* line, const char* fileName, unsigned lineNumber)
+// Parses one descriptor line:
+//   label  pcm-file  sample-rate  content-frequency  [start-offset  [end-offset]]
+// A line with fewer than two tokens is skipped. 0 for a definition or a skipped line, -1 after a
+// message.
+int parseDefinition(char* line, SourcePosition& at)
 {
-    collapseDelimiters(line, ";", '\0');
-    char* state = nullptr;
-    char* label = nextToken(line, kDescriptorDelimiters, &state);
-    char* pcmName = label ? nextToken(nullptr, kDescriptorDelimiters, &state) : nullptr;
+    char* label = at.firstToken(line);
+    const char* pcmName = label ? at.nextOperand() : nullptr;
     if (!pcmName) return 0;
 
     if (findSample(label, nullptr, nullptr) == 0) {
-        printMessage(stderr, kFormatSubjectFileLine, kSampleAlreadyDefined, label, fileName, lineNumber);
+        at.printSubjectAtLine(kSampleAlreadyDefined, label);
         return -1;
     }
-    if (growArray(&gSamples, &gCapacity, gCount + 1) != 0) return -1;
-    char* labelCopy = copyText(label);
-    char* nameCopy = copyText(pcmName);
+    if (growArray(&stage.samples, &stage.capacity, stage.count + 1) != 0) return -1;
+    char* labelCopy = strdup(label);
+    char* nameCopy = strdup(pcmName);
     if (!labelCopy || !nameCopy) {
         free(labelCopy);
         free(nameCopy);
         printMessage(stderr, kFormatMessage, kOutOfMemory);
         return -1;
     }
-    SampleDefinition& sample = gSamples[gCount];
+    SampleDefinition& sample = stage.samples[stage.count];
     sample = SampleDefinition{};
     sample.label = labelCopy;
     sample.fileName = nameCopy;
     sample.start = 0;
     sample.end = kEndNotGiven;
     // Counted from here on, even if the rest of the line fails.
-    ++gCount;
+    ++stage.count;
     // No output of the run may replace a sample's PCM file, in whatever mode it is read.
     if (noteInputName(nameCopy) != 0) return -1;
-    if (addName(&gLabels, sample.label, gCount - 1) != 0) return -1;
+    if (addName(&stage.labels, sample.label, stage.count - 1) != 0) return -1;
 
-    const LineContext at{fileName, lineNumber, sample.label};
-    if (readFrequency(nextToken(nullptr, kDescriptorDelimiters, &state), at, kNoSampleFrequency,
-                      kUnableSampleFrequency, kSampleFrequencyRange, &sample.sampleRate) != 0)
+    if (readFrequency(at.nextOperand(), at, sample.label, kNoSampleFrequency, kUnableSampleFrequency,
+                      kSampleFrequencyRange, &sample.sampleRate) != 0)
         return -1;
-    if (readFrequency(nextToken(nullptr, kDescriptorDelimiters, &state), at, kNoContentFrequency,
-                      kUnableContentFrequency, kContentFrequencyRange, &sample.contentFrequency) != 0)
+    if (readFrequency(at.nextOperand(), at, sample.label, kNoContentFrequency, kUnableContentFrequency,
+                      kContentFrequencyRange, &sample.contentFrequency) != 0)
         return -1;
 
-    char* token = nextToken(nullptr, kDescriptorDelimiters, &state);
+    const char* token = at.nextOperand();
     if (!token) return 0;
-    if (readOffset(token, at, kUnableStartOffset, kStartOffsetRange, &sample.start) != 0) return -1;
+    if (readOffset(token, at, sample.label, kUnableStartOffset, kStartOffsetRange, &sample.start) != 0) return -1;
 
-    token = nextToken(nullptr, kDescriptorDelimiters, &state);
+    token = at.nextOperand();
     if (!token) return 0;
-    if (readOffset(token, at, kUnableEndOffset, kEndOffsetRange, &sample.end) != 0) return -1;
+    if (readOffset(token, at, sample.label, kUnableEndOffset, kEndOffsetRange, &sample.end) != 0) return -1;
     if (sample.end < sample.start) {
-        printMessage(stderr, kFormatFileLine, kOffsetsReversed, fileName, lineNumber);
+        at.printAtLine(kOffsetsReversed);
         return -1;
     }
     if (sample.end == sample.start) {
-        printMessage(stderr, kFormatFileLine, kOffsetsEqual, fileName, lineNumber);
+        at.printAtLine(kOffsetsEqual);
         return -1;
     }
-
-    if (nextToken(nullptr, kDescriptorDelimiters, &state)) {
-        printMessage(stderr, kFormatFileLine, kGarbageAtEndOfLine, fileName, lineNumber);
-        return -1;
-    }
-    return 0;
+    return at.checkEndOfLine();
 }
 
 // 16.16: integer half the value rounded down, fraction half the rest times 65536, truncated.
@@ -197,6 +146,10 @@ int loadPcmFile(SampleDefinition& sample, uint64_t runningSize)
         printMessage(stderr, kFormatSubject, kCantOpenSourceFile, sample.fileName);
         return -1;
     }
+    if (noteDependency(sample.fileName) != 0) {
+        fclose(file);
+        return -1;
+    }
     int result = -1;
     off_t size = -1;
     if (fseeko(file, 0, SEEK_END) == 0) size = ftello(file);
@@ -204,7 +157,7 @@ int loadPcmFile(SampleDefinition& sample, uint64_t runningSize)
         printMessage(stderr, kFormatSubject, kCantOpenSourceFile, sample.fileName);
     } else if (static_cast<uint64_t>(size) > UINT32_MAX - runningSize) {
         // Pack offsets are 32-bit: the pack cannot hold this file.
-        printMessage(stderr, kFormatSubject, kPackTooLarge, sample.fileName);
+        printMessage(stderr, kFormatSubject, kSamplePackTooLarge, sample.fileName);
     } else {
         auto bytes = static_cast<size_t>(size);
         sample.data = static_cast<uint8_t*>(malloc(bytes ? bytes : 1));
@@ -233,7 +186,7 @@ int parseSampleDescriptor(FILE* file, const char* fileName)
     }
 
     freeSamples();
-    if (growArray(&gSamples, &gCapacity, kInitialCapacity) != 0) return -1;
+    if (growArray(&stage.samples, &stage.capacity, kInitialCapacity) != 0) return -1;
     char* line = static_cast<char*>(malloc(kLineBufferSize));
     if (!line) {
         printMessage(stderr, kFormatMessage, kOutOfMemory);
@@ -241,16 +194,15 @@ int parseSampleDescriptor(FILE* file, const char* fileName)
     }
 
     int result = 0;
-    unsigned lineNumber = 1;
-    while (readSourceLine(file, line)) {
-        if (parseDefinition(line, fileName, lineNumber) != 0) {
+    SourcePosition at{fileName, 1, kDescriptorDelimiters, nullptr};
+    for (; readSourceLine(file, line); ++at.lineNumber) {
+        if (parseDefinition(line, at) != 0) {
             result = -1;
             break;
         }
-        ++lineNumber;
     }
     if (result == 0 && checkSourceRead(file, fileName) != 0) result = -1;
-    if (result == 0 && gCount == 0) printMessage(stderr, kFormatMessage, kNoSamplesDefined);
+    if (result == 0 && stage.count == 0) printMessage(stderr, kFormatMessage, kNoSamplesDefined);
     free(line);
     return result;
 }
@@ -258,7 +210,7 @@ int parseSampleDescriptor(FILE* file, const char* fileName)
 int writeSamplePack(FILE* out, const char* outName)
 {
     if (!outName) outName = "";
-    printMessage(stdout, kFormatSubject, kSavingPack, outName);
+    printMessage(stdout, kFormatSubject, kSavingSamplePack, outName);
     if (!out) {
         printMessage(stderr, kFormatMessage, kUnexpectedNull);
         return -1;
@@ -268,8 +220,8 @@ int writeSamplePack(FILE* out, const char* outName)
     NameIndex files = {};
     uint32_t includedFiles = 0;
     int result = 0;
-    for (uint32_t i = 0; i < gCount && result == 0; ++i) {
-        SampleDefinition& sample = gSamples[i];
+    for (uint32_t i = 0; i < stage.count && result == 0; ++i) {
+        SampleDefinition& sample = stage.samples[i];
         uint32_t first = i;
         if (findName(&files, sample.fileName, &first)) {
             sample.owner = first;
@@ -284,16 +236,16 @@ int writeSamplePack(FILE* out, const char* outName)
     freeNameIndex(&files);
     if (result != 0) return -1;
 
-    uint64_t runningSize = BS_HEADER_SIZE + static_cast<uint64_t>(BS_SAMPLE_ENTRY_SIZE) * gCount;
+    uint64_t runningSize = BS_HEADER_SIZE + static_cast<uint64_t>(BS_SAMPLE_ENTRY_SIZE) * stage.count;
     if (runningSize > UINT32_MAX) {
         printMessage(stderr, kFormatMessage, kOutOfMemory);
         return -1;
     }
-    for (uint32_t i = 0; i < gCount; ++i) {
-        SampleDefinition& sample = gSamples[i];
+    for (uint32_t i = 0; i < stage.count; ++i) {
+        SampleDefinition& sample = stage.samples[i];
         if (sample.shared) {
-            sample.dataOffset = gSamples[sample.owner].dataOffset;
-            sample.fileSize = gSamples[sample.owner].fileSize;
+            sample.dataOffset = stage.samples[sample.owner].dataOffset;
+            sample.fileSize = stage.samples[sample.owner].fileSize;
         } else {
             sample.dataOffset = static_cast<uint32_t>(runningSize);
             if (loadPcmFile(sample, runningSize) != 0) return -1;
@@ -313,9 +265,9 @@ int writeSamplePack(FILE* out, const char* outName)
         return -1;
     }
     memcpy(pack, BS_MAGIC_SAMPLES, BS_MAGIC_SIZE);
-    bs_writeU32(pack + BS_HEADER_COUNT_OFFSET, gCount);
-    for (uint32_t i = 0; i < gCount; ++i) {
-        const SampleDefinition& sample = gSamples[i];
+    bs_writeU32(pack + BS_HEADER_COUNT_OFFSET, stage.count);
+    for (uint32_t i = 0; i < stage.count; ++i) {
+        const SampleDefinition& sample = stage.samples[i];
         if (!sample.shared && sample.fileSize) memcpy(pack + sample.dataOffset, sample.data, sample.fileSize);
         uint8_t* entry = pack + BS_HEADER_SIZE + static_cast<size_t>(BS_SAMPLE_ENTRY_SIZE) * i;
         bs_writeU32(entry + BS_SAMPLE_ENTRY_DATA_OFFSET, sample.dataOffset + sample.start);
@@ -324,41 +276,31 @@ int writeSamplePack(FILE* out, const char* outName)
         bs_writeU32(entry + BS_SAMPLE_ENTRY_CONTENT_FREQ, toFixed16(sample.contentFrequency));
     }
 
-    if (writePackageImage(out, outName, pack, packSize, kCouldntWritePack) != 0) {
-        result = -1;
-    } else {
-        printMessage(stdout, kSuccessLine, static_cast<unsigned>(packSize), outName);
-        printMessage(stdout, kTotalsLine, gCount, includedFiles);
-    }
-    free(pack);
-    return result;
+    if (writeBuiltPackage(out, outName, pack, static_cast<uint32_t>(packSize), kCouldntWriteSamplePack) != 0)
+        return -1;
+    printMessage(stdout, kSampleTotalsLine, stage.count, includedFiles);
+    return 0;
 }
 
 int findSample(const char* label, uint32_t* index, SampleDefinition** record)
 {
-    uint32_t found = 0;
-    if (!label || !gSamples || !findName(&gLabels, label, &found)) return -1;
-    if (index) *index = found;
-    if (record) *record = &gSamples[found];
-    return 0;
+    return findRecord(&stage.labels, stage.samples, label, index, record);
 }
 
 uint32_t sampleCount()
 {
-    return gCount;
+    return stage.count;
 }
 
 void freeSamples()
 {
-    if (!gSamples) return;
-    for (uint32_t i = 0; i < gCount; ++i) {
-        free(gSamples[i].label);
-        free(gSamples[i].fileName);
-        free(gSamples[i].data);
+    if (!stage.samples) return;
+    for (uint32_t i = 0; i < stage.count; ++i) {
+        free(stage.samples[i].label);
+        free(stage.samples[i].fileName);
+        free(stage.samples[i].data);
     }
-    free(gSamples);
-    gSamples = nullptr;
-    gCapacity = 0;
-    gCount = 0;
-    freeNameIndex(&gLabels);
+    free(stage.samples);
+    freeNameIndex(&stage.labels);
+    stage = SampleStage{};
 }

@@ -10,10 +10,9 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "formats/packages.h"
-
-// `end` of a definition that gave no end offset.
-constexpr uint32_t kEndNotGiven = BS_SAMPLE_END_NOT_GIVEN;
+// `end` of a definition that gave no end offset: above any offset a descriptor may give, and
+// replaced by the PCM file's size when the pack is built.
+constexpr uint32_t kEndNotGiven = 32769;
 
 struct SampleDefinition {
     char* label;              // as written (owned)

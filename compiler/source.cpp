@@ -106,3 +106,31 @@ char* nextToken(char* buffer, const char* delimiters, char** state)
     }
     return s;
 }
+
+char* SourcePosition::firstToken(char* line)
+{
+    collapseDelimiters(line, ";", '\0');
+    return nextToken(line, delimiters, &tokenState);
+}
+
+const char* SourcePosition::nextOperand()
+{
+    return nextToken(nullptr, delimiters, &tokenState);
+}
+
+void SourcePosition::printAtLine(const char* message) const
+{
+    printMessage(stderr, kFormatFileLine, message, fileName, lineNumber);
+}
+
+void SourcePosition::printSubjectAtLine(const char* message, const char* subject) const
+{
+    printMessage(stderr, kFormatSubjectFileLine, message, subject, fileName, lineNumber);
+}
+
+int SourcePosition::checkEndOfLine()
+{
+    if (!nextOperand()) return 0;
+    printAtLine(kGarbageAtEndOfLine);
+    return -1;
+}

@@ -3,7 +3,9 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
 
 // One line part of up to 2047 characters plus its terminating zero.
 constexpr size_t kLineBufferSize = 2048;
@@ -32,3 +34,34 @@ int collapseDelimiters(char* buffer, const char* set, char replacement);
 // strtok-like tokenizer with explicit state: call first with the buffer, then with nullptr
 // to continue on the same buffer. Returns the next token, or nullptr when there is none.
 char* nextToken(char* buffer, const char* delimiters, char** state);
+
+// Where a stage is in the source it reads: the file, the line and the tokenizer's place on it.
+// Messages about a line name the file and the line ("file,line").
+struct SourcePosition {
+    const char* fileName;
+    uint32_t lineNumber;
+    const char* delimiters;  // kDescriptorDelimiters or kScriptDelimiters
+    char* tokenState;
+
+    // Cuts the comment off `line` and returns its first token; nullptr for an empty line.
+    char* firstToken(char* line);
+    // The line's next token; nullptr at its end.
+    const char* nextOperand();
+    // "message file,line" and "message subject in : file,line", to standard error.
+    void printAtLine(const char* message) const;
+    void printSubjectAtLine(const char* message, const char* subject) const;
+    // Every line holds one item: a token after it is an error. 0, or -1 after
+    // "ERROR- Garbage at end of line in : ".
+    int checkEndOfLine();
+};
+
+// The entry of a command table (a struct with `longKeyword` and `shortKeyword`) whose long or
+// short keyword is `token`; nullptr when none is.
+template <typename Command, size_t N>
+const Command* findCommand(const Command (&table)[N], const char* token)
+{
+    for (const Command& command : table)
+        if (std::strcmp(token, command.longKeyword) == 0 || std::strcmp(token, command.shortKeyword) == 0)
+            return &command;
+    return nullptr;
+}

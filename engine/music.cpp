@@ -178,7 +178,6 @@ bool startMusic(const Image& image)
     const uint32_t used = count < kChannels ? count : kChannels;
     if (!image.holds(BS_HEADER_SIZE, uint64_t{used} * BS_TRACK_ENTRY_SIZE))
         return false;
-    musicImage = image;
     for (uint32_t i = 0; i < used; ++i) {
         const uint8_t* entry = image.base + BS_HEADER_SIZE + i * BS_TRACK_ENTRY_SIZE;
         const uint32_t codeOffset = bs_readU32(entry + BS_TRACK_ENTRY_CODE_OFFSET);

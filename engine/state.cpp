@@ -26,7 +26,6 @@ Image pendingMusic;
 int32_t attenuationChanged = 0;
 int8_t musicAttenuation = 127;
 int32_t musicPlaying = 0;
-Image musicImage;
 
 EffectRequest effectQueue[kQueueSlots];
 uint32_t effectQueueWrite = 0;
@@ -194,7 +193,6 @@ BS_API void bs_reset(void)
     reset(); // requests, music state, and the links between the tables
     ready = 0;
     paused = 0;
-    musicImage = Image{};
     samplePack = Pack{};
     instrumentPack = Pack{};
 }

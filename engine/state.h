@@ -74,7 +74,6 @@ extern Image pendingMusic;
 extern int32_t attenuationChanged;
 extern int8_t musicAttenuation;
 extern int32_t musicPlaying;
-extern Image musicImage;
 
 extern EffectRequest effectQueue[kQueueSlots];
 extern uint32_t effectQueueWrite;

@@ -47,9 +47,6 @@ enum {
     BS_TRACK_ENTRY_CODE_OFFSET = 1  /* uint32, from the start of the file, unaligned */
 };
 
-/* Sample data written by "-smp" has no end offset until one is given. */
-enum { BS_SAMPLE_END_NOT_GIVEN = 32769 };
-
 static inline uint32_t bs_readU32(const uint8_t* p)
 {
     return (uint32_t)p[0] | ((uint32_t)p[1] << 8) | ((uint32_t)p[2] << 16) | ((uint32_t)p[3] << 24);

@@ -92,6 +92,31 @@ constexpr uint32_t fixed(int integer, uint32_t fraction)
     return (static_cast<uint32_t>(integer) << 16) | fraction;
 }
 
+// The one decimal scanner of priorities, offsets and octaves: a "%d" scan that saturates far
+// outside every range the languages accept, and prints nothing.
+TEST(ScanDecimal, ReadsLeadingDigitsAndSaturates)
+{
+    constexpr int64_t kSaturated = INT64_C(1) << 40;
+    const struct {
+        const char* text;
+        bool ok;
+        int64_t value;
+    } cases[] = {
+        {"0", true, 0},        {" \t-12x", true, -12},  {"+7", true, 7},   {"-0", true, 0},
+        {"127", true, 127},    {"4294967296", true, INT64_C(4294967296)},
+        {"99999999999999999999", true, kSaturated}, {"-99999999999999999999", true, -kSaturated},
+        {"", false, 0},        {"-", false, 0},          {"x1", false, 0},  {"$10", false, 0},
+        {"- 1", false, 0},
+    };
+    for (const auto& c : cases) {
+        MessageCapture messages;
+        int64_t value = kUntouched;
+        EXPECT_EQ(scanDecimal(c.text, &value), c.ok) << c.text;
+        EXPECT_EQ(value, c.ok ? c.value : kUntouched) << c.text;
+        EXPECT_EQ(messages.err(), "") << c.text;
+    }
+}
+
 TEST(ParseFixed16, ReadsIntegerAndFractionUnits)
 {
     const FixedCase cases[] = {

@@ -1,6 +1,6 @@
 #include "tools/bsinspect/options.h"
 
-#include <optional>
+#include "tools/common/option_reader.h"
 
 namespace bsinspect {
 
@@ -43,33 +43,16 @@ const char* usageText()
 
 bool parseOptions(int argc, const char* const* argv, Options* options, std::string* error)
 {
-    bool optionsEnded = false;
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
-            options->files.push_back(arg);
+    bs::OptionReader reader(argc, argv);
+    while (reader.next()) {
+        const std::string& name = reader.name();
+        if (!reader.isOption()) {
+            options->files.push_back(name);
             continue;
-        }
-        if (arg == "--") {
-            optionsEnded = true;
-            continue;
-        }
-        // "--name=value" carries its value; otherwise it is the next argument.
-        std::string name = arg;
-        std::optional<std::string> inlineValue;
-        if (arg.rfind("--", 0) == 0 && arg.find('=') != std::string::npos) {
-            name = arg.substr(0, arg.find('='));
-            inlineValue = arg.substr(arg.find('=') + 1);
         }
         auto fileValue = [&](std::string* out) {
-            if (inlineValue) {
-                *out = *inlineValue;
-            } else if (i + 1 < argc) {
-                *out = argv[++i];
-            } else {
-                *error = "Option " + name + " needs a value";
+            if (!reader.value(out, error))
                 return false;
-            }
             if (out->empty()) {
                 *error = "Option " + name + " needs a name";
                 return false;
@@ -77,10 +60,8 @@ bool parseOptions(int argc, const char* const* argv, Options* options, std::stri
             return true;
         };
         auto flag = [&](bool* out) {
-            if (inlineValue) {
-                *error = "Option " + name + " takes no value";
+            if (!reader.noValue(error))
                 return false;
-            }
             *out = true;
             return true;
         };

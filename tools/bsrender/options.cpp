@@ -3,6 +3,8 @@
 #include <cctype>
 #include <cstdlib>
 
+#include "tools/common/option_reader.h"
+
 namespace bsrender {
 
 namespace {
@@ -216,46 +218,15 @@ bool parseEffectTiming(const std::string& text, EffectRequest* request, std::str
 bool parseOptions(int argc, const char* const* argv, Options* options, std::string* error)
 {
     std::vector<std::string> positional;
-    bool optionsEnded = false;
-    for (int i = 1; i < argc; ++i) {
-        std::string arg = argv[i];
-        if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
-            positional.push_back(arg);
+    bs::OptionReader reader(argc, argv);
+    while (reader.next()) {
+        const std::string& name = reader.name();
+        if (!reader.isOption()) {
+            positional.push_back(name);
             continue;
         }
-        if (arg == "--") {
-            optionsEnded = true;
-            continue;
-        }
-        // "--name=value" carries its value; otherwise it is the next argument.
-        std::string name = arg;
-        std::optional<std::string> inlineValue;
-        if (arg.rfind("--", 0) == 0) {
-            const size_t equals = arg.find('=');
-            if (equals != std::string::npos) {
-                name = arg.substr(0, equals);
-                inlineValue = arg.substr(equals + 1);
-            }
-        }
-        auto value = [&](std::string* out) {
-            if (inlineValue) {
-                *out = *inlineValue;
-                return true;
-            }
-            if (i + 1 >= argc) {
-                *error = "Option " + name + " needs a value";
-                return false;
-            }
-            *out = argv[++i];
-            return true;
-        };
-        auto noValue = [&]() {
-            if (inlineValue) {
-                *error = "Option " + name + " takes no value";
-                return false;
-            }
-            return true;
-        };
+        auto value = [&](std::string* out) { return reader.value(out, error); };
+        auto noValue = [&]() { return reader.noValue(error); };
         std::string text;
         if (name == "-h" || name == "--help") {
             if (!noValue())
