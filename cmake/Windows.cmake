@@ -49,3 +49,6 @@ function(bs_version_resource target description)
        INPUT ${CMAKE_CURRENT_BINARY_DIR}/${target}_version.rc.in)
   target_sources(${target} PRIVATE ${CMAKE_CURRENT_BINARY_DIR}/${target}_version.rc)
 endfunction()
+
+# The `windows_zip` target.
+include(${CMAKE_CURRENT_LIST_DIR}/windows-zip.cmake)

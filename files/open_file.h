@@ -2,6 +2,7 @@
 // wide-character calls, so that any name opens, not only those of the local code page.
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 
 // std::fopen for a UTF-8 name.
@@ -9,6 +10,10 @@ FILE* openFile(const char* path, const char* mode);
 
 // Removes the file `path`; false when it cannot be removed.
 bool removeFile(const char* path);
+
+// Cuts (or extends) the file open as `stream` to `bytes` bytes; false, with errno set, when it
+// cannot. Flush the stream first.
+bool truncateFile(FILE* stream, uint64_t bytes);
 
 // Opens an input file for reading, in binary mode so that every system reads the same bytes (a
 // Ctrl-Z byte does not end a file on Windows; CR LF is left to the reader): a regular file, or

@@ -1,14 +1,13 @@
 // The WAV log: every block the tick renders, appended in rendering order,
 // with the RIFF header written when the log is closed.  A write that fails or
 // falls short ends the log at the last whole block.
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstdio>
-#include <filesystem>
 #include <new>
 
 #include "files/file_identity.h"
+#include "files/file_kind.h"
+#include "files/open_file.h"
 #include "formats/wav.h"
 #include "host/host.h"
 #include "host/host_state.h"
@@ -37,9 +36,7 @@ bool writeHeader(std::FILE* file, uint32_t logBytes)
 // stalling the timer: such a path is refused before it is opened.
 bool canHoldAWave(const char* path)
 {
-    std::error_code error;
-    std::filesystem::file_status status = std::filesystem::status(path, error);
-    return error || !(std::filesystem::is_fifo(status) || std::filesystem::is_socket(status));
+    return fileKind(path, true) != FileKind::pipe;
 }
 
 // The error of the call that just failed; a failure that set none still
@@ -49,19 +46,12 @@ int lastError()
     return errno != 0 ? errno : EIO;
 }
 
-// Removes the file that `path` names if it is still the regular file that
-// `file` has open: never a device, and never a file reached through a link.
-bool removeIfOurs(std::FILE* file, const char* path)
+// Whether `path` still names the regular file that `file` has open: never a
+// device, and never a file reached through a link.  Asked before the file
+// is closed, and removed after (an open file cannot be removed everywhere).
+bool isOurs(std::FILE* file, const char* path)
 {
-    try {
-        std::error_code error;
-        if (std::filesystem::symlink_status(path, error).type() !=
-            std::filesystem::file_type::regular)
-            return false;
-    } catch (const std::bad_alloc&) {
-        return false;
-    }
-    return isOpenFile(path, file) && std::remove(path) == 0;
+    return fileKind(path, false) == FileKind::regular && isOpenFile(path, file);
 }
 
 int32_t failToStart(HostState& host, int error)
@@ -88,7 +78,7 @@ int32_t startLog(HostState& host, const char* path)
         return failToStart(host, ENOMEM);
     }
     errno = 0;
-    std::FILE* file = std::fopen(path, "wb");
+    std::FILE* file = openFile(path, "wb");
     if (file == nullptr)
         return failToStart(host, lastError());
     // Unbuffered, so that a short write shows at once and logBytes counts
@@ -99,8 +89,10 @@ int32_t startLog(HostState& host, const char* path)
         std::fwrite(zeros, 1, kHeaderBytes, file) != kHeaderBytes) {
         int error = lastError();
         // Not even the header fits (a full disk): no empty file is left behind.
-        removeIfOurs(file, path);
+        bool ours = isOurs(file, path);
         std::fclose(file);
+        if (ours)
+            removeFile(path);
         return failToStart(host, error);
     }
     host.logFile = file;
@@ -114,17 +106,17 @@ int32_t startLog(HostState& host, const char* path)
 void finishLog(HostState& host)
 {
     std::FILE* file = host.logFile;
-    if (host.logStop == HX_LOG_WRITE_FAILED && host.logBytes == kHeaderBytes &&
-        removeIfOurs(file, host.logPath.c_str()))
-        host.logBytes = 0;
-    bool written = true;
-    if (host.logBytes != 0) {
-        errno = 0;
-        written = std::fflush(file) == 0 && std::fseek(file, 0, SEEK_SET) == 0 &&
-                  writeHeader(file, host.logBytes) && std::fflush(file) == 0;
-    }
+    const bool empty = host.logStop == HX_LOG_WRITE_FAILED && host.logBytes == kHeaderBytes &&
+                       isOurs(file, host.logPath.c_str());
+    errno = 0;
+    bool written = std::fflush(file) == 0 && std::fseek(file, 0, SEEK_SET) == 0 &&
+                   writeHeader(file, host.logBytes) && std::fflush(file) == 0;
     if (std::fclose(file) != 0)
         written = false;
+    if (empty && removeFile(host.logPath.c_str())) {
+        host.logBytes = 0;
+        return;
+    }
     if (!written) {
         host.logStop = HX_LOG_HEADER_FAILED;
         host.logError = lastError();
@@ -157,7 +149,7 @@ void appendToLog(HostState& host, const int16_t* block)
     // channels swapped.  It grows no more.
     host.logStop = HX_LOG_WRITE_FAILED;
     host.logError = lastError();
-    if (written > 0 && ftruncate(fileno(host.logFile), host.logBytes) != 0)
+    if (written > 0 && !truncateFile(host.logFile, host.logBytes))
         host.logBytes += static_cast<uint32_t>(written); // the header must still tell the truth
 }
 

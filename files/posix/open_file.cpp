@@ -14,6 +14,11 @@ bool removeFile(const char* path)
     return path && unlink(path) == 0;
 }
 
+bool truncateFile(FILE* stream, uint64_t bytes)
+{
+    return stream && ftruncate(fileno(stream), static_cast<off_t>(bytes)) == 0;
+}
+
 FILE* openInputFile(const char* path, bool allowPipe)
 {
     if (!path) return nullptr;

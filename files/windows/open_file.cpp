@@ -27,6 +27,12 @@ bool removeFile(const char* path)
     return name.get() && DeleteFileW(name.get());
 }
 
+bool truncateFile(FILE* stream, uint64_t bytes)
+{
+    // _chsize_s takes 64-bit sizes (_chsize stops at 2 GiB) and sets errno.
+    return stream && _chsize_s(_fileno(stream), static_cast<__int64>(bytes)) == 0;
+}
+
 FILE* openInputFile(const char* path, bool allowPipe)
 {
     const WideName name(path);

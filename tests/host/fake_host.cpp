@@ -1,9 +1,10 @@
 #include "fake_host.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
+#include <chrono>
 #include <cstdio>
+
+#include "files/file_kind.h"
+#include "files/open_file.h"
 
 namespace hosttest {
 
@@ -18,7 +19,7 @@ void FakeHostTest::TearDown()
     // The engine's pause flag survives bs_init: leave it as the next test expects.
     bs_resume();
     for (const std::string& path : tempFiles_)
-        std::remove(path.c_str());
+        removeFile(path.c_str());
 }
 
 HXRESULT FakeHostTest::start()
@@ -64,9 +65,12 @@ std::vector<uint8_t> FakeHostTest::deviceBytes(uint32_t offset, uint32_t count)
 std::string FakeHostTest::tempPath(const std::string& name)
 {
     const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    // Apart from other runs of the suite at the same time.
+    static const long long run =
+        static_cast<long long>(std::chrono::steady_clock::now().time_since_epoch().count());
     std::string path = ::testing::TempDir() + "halvex_" + info->name() + "_" +
-                       std::to_string(getpid()) + "_" + name;
-    std::remove(path.c_str());
+                       std::to_string(run) + "_" + name;
+    removeFile(path.c_str());
     tempFiles_.push_back(path);
     return path;
 }
@@ -74,7 +78,7 @@ std::string FakeHostTest::tempPath(const std::string& name)
 std::vector<uint8_t> readFile(const std::string& path)
 {
     std::vector<uint8_t> bytes;
-    std::FILE* file = std::fopen(path.c_str(), "rb");
+    std::FILE* file = openFile(path.c_str(), "rb");
     if (!file)
         return bytes;
     uint8_t chunk[65536];
@@ -87,8 +91,7 @@ std::vector<uint8_t> readFile(const std::string& path)
 
 bool fileExists(const std::string& path)
 {
-    struct stat info;
-    return stat(path.c_str(), &info) == 0;
+    return fileKind(path.c_str(), true) != FileKind::missing;
 }
 
 std::vector<uint8_t> engineReference(const Image& samples, const Image& instruments,

@@ -9,7 +9,7 @@
 
 #include "fake_host.h"
 #include "formats/packages.h"
-#include "host/platform/thread_timer.h"
+#include "host/platform/std/thread_timer.h"
 
 namespace hosttest {
 namespace {

@@ -1,96 +1,16 @@
 // The WAV log: header written at close, sizes, one log at a time, the 1 GiB
-// cap, short writes, the state it reports, and what sox makes of the files.
-#include <fcntl.h>
-#include <sys/resource.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <csignal>
-#include <cstdlib>
+// cap and the state it reports, on every system.
+#include "wav_log_fixture.h"
 
 #include "formats/packages.h"
-#include "fake_host.h"
 
 namespace hosttest {
-namespace {
-
-class WavLogTest : public FakeHostTest {
-protected:
-    void SetUp() override
-    {
-        FakeHostTest::SetUp();
-        ASSERT_EQ(start(), HX_S_OK);
-    }
-    // The first tick, then `blocks` more blocks rendered one per tick.
-    void render(uint32_t blocks)
-    {
-        if (play_ == 0) {
-            tickAt(0, 0);
-            play_ = 3200;
-            blocks = blocks >= 4 ? blocks - 4 : 0;
-        }
-        for (uint32_t i = 0; i < blocks; ++i) {
-            play_ += kBlock;
-            tickAt(play_, play_ + 960);
-        }
-    }
-    std::string soxInfo(const std::string& option, const std::string& path)
-    {
-        std::string out = commandOutput("sox --i " + option + " '" + path + "' 2>&1");
-        while (!out.empty() && (out.back() == '\n' || out.back() == '\r'))
-            out.pop_back();
-        return out;
-    }
-
-    uint32_t play_ = 0;
-};
-
-// Files may grow to `bytes` while it lives, as on a nearly full disk; writes
-// beyond fail with EFBIG (and no signal).
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        getrlimit(RLIMIT_FSIZE, &saved_);
-        savedSignal_ = std::signal(SIGXFSZ, SIG_IGN);
-        struct rlimit small = saved_;
-        small.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &small);
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &saved_);
-        std::signal(SIGXFSZ, savedSignal_);
-    }
-
-private:
-    struct rlimit saved_;
-    void (*savedSignal_)(int);
-};
-
-struct LogState {
-    int32_t stop;
-    int32_t open;
-    uint32_t fileBytes;
-    uint32_t blocks;
-    int32_t error;
-};
 
 LogState logState()
 {
     LogState state{};
     state.stop = hx_getLogState(&state.open, &state.fileBytes, &state.blocks, &state.error);
     return state;
-}
-
-// A figure from the report of sox's "stat" effect, or -1.
-double statValue(const std::string& report, const std::string& name)
-{
-    size_t at = report.find(name);
-    if (at == std::string::npos)
-        return -1;
-    return std::strtod(report.c_str() + at + name.size(), nullptr);
 }
 
 void expectHeader(const std::vector<uint8_t>& file, uint32_t dataBytes)
@@ -111,6 +31,8 @@ void expectHeader(const std::vector<uint8_t>& file, uint32_t dataBytes)
     EXPECT_EQ(bs_readU32(h + 40), dataBytes);
 }
 
+namespace {
+
 TEST_F(WavLogTest, ClosedAtOnceGivesAnEmptyWave)
 {
     std::string path = tempPath("empty.wav");
@@ -122,7 +44,6 @@ TEST_F(WavLogTest, ClosedAtOnceGivesAnEmptyWave)
     ASSERT_EQ(file.size(), 44u);
     expectHeader(file, 0);
     EXPECT_TRUE(open.empty() || isSilent(open));
-    EXPECT_EQ(soxInfo("-s", path), "0");
 }
 
 TEST_F(WavLogTest, OneSecondOfBlocks)
@@ -137,15 +58,6 @@ TEST_F(WavLogTest, OneSecondOfBlocks)
     EXPECT_EQ(bs_readU32(file.data() + 4), 192036u);
     EXPECT_EQ(bs_readU32(file.data() + 40), 192000u);
     expectHeader(file, 192000);
-    EXPECT_EQ(soxInfo("-c", path), "2");
-    EXPECT_EQ(soxInfo("-r", path), "48000");
-    EXPECT_EQ(soxInfo("-b", path), "16");
-    EXPECT_EQ(soxInfo("-s", path), "48000");
-    EXPECT_EQ(soxInfo("-e", path), "Signed Integer PCM");
-    // sox reads the audio back: the effect is loud, not silence.
-    std::string stat = commandOutput("sox '" + path + "' -n stat 2>&1");
-    EXPECT_EQ(statValue(stat, "Samples read:"), 96000.0) << stat;
-    EXPECT_GT(statValue(stat, "Maximum amplitude:"), 0.1) << stat;
     // Logging goes on no longer than asked: more ticks leave the file alone.
     render(10);
     EXPECT_EQ(readFile(path).size(), 192044u);
@@ -186,27 +98,6 @@ TEST_F(WavLogTest, FilesThatCannotHoldAWaveAreRefused)
     EXPECT_EQ(hx_logOutput(dir.c_str()), -1);
     EXPECT_EQ(hx_logOutput(::testing::TempDir().c_str()), -1); // a directory
 
-    // A named pipe: the header could never go back to the start, and with
-    // nobody reading, opening it would block the host for good.  A reader is
-    // present here so that a host that opened it would not hang this test.
-    std::string fifo = tempPath("pipe.wav");
-    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
-    int reader = open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
-    ASSERT_GE(reader, 0);
-    EXPECT_EQ(hx_logOutput(fifo.c_str()), -1);
-    EXPECT_EQ(logState().error, ESPIPE);
-    char byte;
-    EXPECT_LE(read(reader, &byte, 1), 0); // nothing was written into it
-    close(reader);
-
-    // A terminal cannot seek back either.
-    int master = posix_openpt(O_RDWR | O_NOCTTY);
-    ASSERT_GE(master, 0);
-    ASSERT_EQ(grantpt(master), 0);
-    ASSERT_EQ(unlockpt(master), 0);
-    EXPECT_EQ(hx_logOutput(ptsname(master)), -1);
-    close(master);
-
     // Nothing is left open: a good path works.
     EXPECT_EQ(hx_logOutput(tempPath("good.wav").c_str()), 0);
 }
@@ -220,7 +111,6 @@ TEST_F(WavLogTest, CloseWhileLoggingFinishesTheFile)
     std::vector<uint8_t> file = readFile(path);
     ASSERT_EQ(file.size(), 44u + 12 * kBlock);
     expectHeader(file, 12 * kBlock);
-    EXPECT_EQ(soxInfo("-s", path), "2400");
 }
 
 TEST_F(WavLogTest, PausedTicksLogSilence)
@@ -239,67 +129,16 @@ TEST_F(WavLogTest, PausedTicksLogSilence)
     EXPECT_TRUE(isSilent(std::vector<uint8_t>(file.begin() + 44, file.end())));
 }
 
-TEST_F(WavLogTest, AShortWriteEndsTheLogAtTheLastWholeBlock)
+// Names are UTF-8 on every system (wide-character calls on Windows).
+TEST_F(WavLogTest, ANameInAnyLanguageIsCreatedAsGiven)
 {
-    std::string path = tempPath("short.wav");
+    std::string path = tempPath("\xc3\xa9t\xc3\xa9 \xe6\x97\xa5\xe6\x9c\xac.wav");
     ASSERT_EQ(hx_logOutput(path.c_str()), 0);
-    {
-        // Room for two blocks and a bit: the third is cut short, as on a
-        // full disk.
-        FileSizeLimit limit(44 + 2 * kBlock + 300);
-        render(6);
-    }
-    // Room again: a log that went on growing would now put every block out
-    // of step with its channels.
     render(4);
-    LogState state = logState();
-    EXPECT_EQ(state.stop, HX_LOG_WRITE_FAILED);
-    EXPECT_EQ(state.open, -1);
-    EXPECT_EQ(state.fileBytes, 44u + 2 * kBlock);
-    EXPECT_EQ(state.blocks, 10u);
-    EXPECT_EQ(state.error, EFBIG);
     hx_closeLog();
     std::vector<uint8_t> file = readFile(path);
-    ASSERT_EQ(file.size(), 44u + 2 * kBlock);
-    expectHeader(file, 2 * kBlock);
-    EXPECT_EQ(logState().stop, HX_LOG_WRITE_FAILED); // still told after closing
-}
-
-// A log that a full disk stops before it holds any audio leaves no file.
-TEST_F(WavLogTest, ALogThatCannotHoldAudioLeavesNoFile)
-{
-    const struct {
-        rlim_t room;
-        int32_t started;
-        uint32_t blocks;
-    } cases[] = {
-        {20, -1, 0},  // not even the header fits
-        {344, 0, 4},  // the header fits, the first block does not
-    };
-    for (const auto& c : cases) {
-        std::string path = tempPath("nothing.wav");
-        {
-            FileSizeLimit limit(c.room);
-            ASSERT_EQ(hx_logOutput(path.c_str()), c.started) << c.room;
-            render(c.blocks);
-        }
-        hx_closeLog();
-        EXPECT_FALSE(fileExists(path)) << c.room;
-        LogState state = logState();
-        EXPECT_EQ(state.stop, HX_LOG_WRITE_FAILED) << c.room;
-        EXPECT_EQ(state.fileBytes, 0u) << c.room;
-        EXPECT_EQ(state.blocks, c.blocks) << c.room;
-        EXPECT_EQ(state.error, EFBIG) << c.room;
-    }
-    // A file reached through a link is the user's: it stays.
-    std::string target = tempPath("target.wav");
-    std::string link = tempPath("link.wav");
-    ASSERT_EQ(symlink(target.c_str(), link.c_str()), 0);
-    {
-        FileSizeLimit limit(20);
-        EXPECT_EQ(hx_logOutput(link.c_str()), -1);
-    }
-    EXPECT_TRUE(fileExists(target));
+    ASSERT_EQ(file.size(), 44u + 4 * kBlock);
+    expectHeader(file, 4 * kBlock);
 }
 
 TEST_F(WavLogTest, StopsGrowingAtOneGibibyte)

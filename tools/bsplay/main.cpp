@@ -4,6 +4,7 @@
 #include <new>
 #include <string>
 
+#include "files/command_line.h"
 #include "host/host.h"
 #include "options.h"
 #include "player.h"
@@ -13,6 +14,7 @@ namespace {
 
 int run(int argc, char** argv)
 {
+    startCommandLine(&argc, &argv);
     bsplay::Options options;
     std::string error;
     if (!bsplay::parseOptions(argc, argv, &options, &error)) {

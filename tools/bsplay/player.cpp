@@ -1,7 +1,5 @@
 #include "player.h"
 
-#include <unistd.h>
-
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -13,6 +11,7 @@
 #include "files/file_identity.h"
 #include "formats/wav.h"
 #include "host/host.h"
+#include "host_window.h"
 #include "terminal.h"
 #include "tools/common/package_file.h"
 #include "tools/common/priority_header.h"
@@ -357,7 +356,8 @@ int play(const Options& options)
         return kBadInput;
     // Known before anything starts, so that no log is begun for nothing; the session checks
     // again once it knows whether it took the terminal.
-    if (options.music.empty() && options.effects.empty() && options.seconds == 0 && !isatty(STDIN_FILENO)) {
+    if (options.music.empty() && options.effects.empty() && options.seconds == 0 &&
+        !Terminal::inputIsTerminal()) {
         fail(kNothingToPlay);
         return kUsage;
     }
@@ -365,8 +365,9 @@ int play(const Options& options)
     std::signal(SIGINT, onSignal);
     std::signal(SIGTERM, onSignal);
 
-    HXRESULT result = hx_initSized(nullptr, samples.data(), samples.size(), instruments.data(),
-                                   instruments.size());
+    HostWindow window;
+    HXRESULT result = hx_initSized(window.handle(), samples.data(), samples.size(),
+                                   instruments.data(), instruments.size());
     if (HX_FAILED(result))
         return startStatus(result);
     if (!options.wavLog.empty() && hx_logOutput(options.wavLog.c_str()) != 0) {

@@ -1,10 +1,11 @@
 // The terminal for bsplay: single keys without Enter while it plays, and the
-// live status line.
+// live status line.  terminal.cpp holds what every system shares; the
+// terminal's modes and its keys are in terminal_posix.cpp and
+// terminal_windows.cpp (the Windows console).
 #ifndef BSPLAY_TERMINAL_H
 #define BSPLAY_TERMINAL_H
 
-#include <termios.h>
-
+#include <memory>
 #include <string>
 
 namespace bsplay {
@@ -18,10 +19,12 @@ public:
     Terminal(const Terminal&) = delete;
     Terminal& operator=(const Terminal&) = delete;
 
-    bool interactive() const { return raw_; }
+    bool interactive() const { return saved_ != nullptr; }
     // The next key, waiting at most `timeoutMs`; -1 when none came.
     int readKey(int timeoutMs);
 
+    // Whether standard input is a terminal (keys may come).
+    static bool inputIsTerminal();
     // Whether standard output is a terminal that can show a live line.
     static bool statusVisible();
     // Rewrites the live line in place.
@@ -30,8 +33,8 @@ public:
     static void endStatus();
 
 private:
-    bool raw_ = false;
-    termios saved_{};
+    struct SavedMode; // the terminal's mode before, as each system keeps it
+    std::unique_ptr<SavedMode> saved_;
 };
 
 } // namespace bsplay

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "host/platform/std_mutex.h"
+#include "host/platform/std/std_mutex.h"
 
 namespace halvex {
 

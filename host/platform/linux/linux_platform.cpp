@@ -6,7 +6,7 @@
 
 #include "host/platform/linux/inheriting_mutex.h"
 #include "host/platform/linux/sdl_device.h"
-#include "host/platform/thread_timer.h"
+#include "host/platform/std/thread_timer.h"
 
 namespace halvex {
 

@@ -4,7 +4,7 @@
 #include <new>
 
 #include "host/host.h"
-#include "host/platform/thread_priority.h"
+#include "host/platform/std/thread_priority.h"
 
 namespace halvex {
 

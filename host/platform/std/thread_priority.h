@@ -1,6 +1,6 @@
 // Real-time scheduling for the threads that keep the sound device fed.
-#ifndef HALVEX_PLATFORM_THREAD_PRIORITY_H
-#define HALVEX_PLATFORM_THREAD_PRIORITY_H
+#ifndef HALVEX_PLATFORM_STD_THREAD_PRIORITY_H
+#define HALVEX_PLATFORM_STD_THREAD_PRIORITY_H
 
 namespace halvex {
 

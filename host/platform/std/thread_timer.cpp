@@ -1,8 +1,8 @@
-#include "host/platform/thread_timer.h"
+#include "host/platform/std/thread_timer.h"
 
 #include <system_error>
 
-#include "host/platform/thread_priority.h"
+#include "host/platform/std/thread_priority.h"
 
 namespace halvex {
 

@@ -1,4 +1,4 @@
-#include "host/platform/std_mutex.h"
+#include "host/platform/std/std_mutex.h"
 
 namespace halvex {
 

@@ -1,4 +1,4 @@
-#include "host/platform/thread_priority.h"
+#include "host/platform/std/thread_priority.h"
 
 #if defined(__unix__)
 #  include <pthread.h>

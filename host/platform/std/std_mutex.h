@@ -1,6 +1,6 @@
 // Mutex on std::mutex.
-#ifndef HALVEX_PLATFORM_STD_MUTEX_H
-#define HALVEX_PLATFORM_STD_MUTEX_H
+#ifndef HALVEX_PLATFORM_STD_STD_MUTEX_H
+#define HALVEX_PLATFORM_STD_STD_MUTEX_H
 
 #include <mutex>
 

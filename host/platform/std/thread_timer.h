@@ -1,7 +1,7 @@
 // Periodic timer on a std::thread: calls back on a steady schedule and skips
 // the beats it has missed instead of firing them in a burst.
-#ifndef HALVEX_PLATFORM_THREAD_TIMER_H
-#define HALVEX_PLATFORM_THREAD_TIMER_H
+#ifndef HALVEX_PLATFORM_STD_THREAD_TIMER_H
+#define HALVEX_PLATFORM_STD_THREAD_TIMER_H
 
 #include <chrono>
 #include <condition_variable>
