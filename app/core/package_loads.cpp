@@ -1,6 +1,8 @@
 // HostBridge: reading package files and replacing the four packages.  Every
 // file is judged by the same checks as the tools' before the host sees it,
 // and handed over with its length.
+#include <sys/types.h>  // off_t
+
 #include <cstdio>
 #include <new>
 
@@ -19,12 +21,14 @@ HXRESULT HostBridge::readPackageFile(const std::string& path, PackageBuffer* ima
     std::FILE* file = openInputFile(path.c_str(), false);
     if (file == nullptr)
         return kAccessDenied;
-    long size = -1;
-    if (std::fseek(file, 0, SEEK_END) == 0)
-        size = std::ftell(file);
+    // 64-bit positions: ftell's long has 32 bits on Windows, where a file of
+    // 4 GiB would otherwise read as an empty one.
+    off_t size = -1;
+    if (fseeko(file, 0, SEEK_END) == 0)
+        size = ftello(file);
     // A file that cannot be sized, or is larger than any package, is never
     // allocated for.
-    if (size < 0 || static_cast<unsigned long>(size) > bs::kMaxPackageBytes || std::fseek(file, 0, SEEK_SET) != 0) {
+    if (size < 0 || static_cast<uint64_t>(size) > bs::kMaxPackageBytes || fseeko(file, 0, SEEK_SET) != 0) {
         std::fclose(file);
         return kAccessDenied;
     }

@@ -1,4 +1,4 @@
-// Veskar's icons, painted here: the application's, the About box's, and the
+// Veskar's icons from the core's pixel art: the application's, the About box's, and the
 // effect buttons' play triangle and stop square in black and in grey.
 #pragma once
 
