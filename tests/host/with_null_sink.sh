@@ -33,10 +33,20 @@ HOME=$dir XDG_RUNTIME_DIR=$dir PULSE_RUNTIME_PATH=$dir \
     </dev/null >"$dir/pulse.log" 2>&1 &
 pulse_pid=$!
 if [ "$display" = yes ]; then
-  number=$((90 + $$ % 400))
-  Xvfb ":$number" -screen 0 640x480x24 -nolisten tcp </dev/null >"$dir/xvfb.log" 2>&1 &
+  # Xvfb picks the first free display and writes its number into the file.
+  Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp </dev/null 3>"$dir/display" >"$dir/xvfb.log" 2>&1 &
   xvfb_pid=$!
-  DISPLAY=":$number"
+  tries=0
+  until [ -s "$dir/display" ]; do
+    tries=$((tries + 1))
+    if [ "$tries" -gt 100 ] || ! kill -0 "$xvfb_pid" 2>/dev/null; then
+      echo "with_null_sink.sh: Xvfb did not start:" >&2
+      cat "$dir/xvfb.log" >&2
+      exit 1
+    fi
+    sleep 0.1
+  done
+  DISPLAY=":$(head -n 1 "$dir/display")"
   export DISPLAY
 fi
 

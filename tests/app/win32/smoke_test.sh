@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Veskar.exe on the demo under Wine, as a user would run it: in its own X server (Xvfb), with a
-# PulseAudio null sink as the sound device, in a Wine prefix of its own (made on first use).
+# Veskar.exe on the demo under Wine, as a user would run it: in the X server and with the
+# PulseAudio null sink that tests/host/with_null_sink.sh starts around it, in a Wine prefix of its
+# own (made on first use).
 # It opens the demo's packages from the command line, starts a WAV log from the menu's key
 # (Ctrl+S, then the name typed into the save dialog), plays the song with Space, takes a
 # screenshot, spoils the loaded sound effect on disk to see it reloaded and refused in a message
@@ -16,35 +17,14 @@ mkdir -p "$out"
 log=$out/veskar-log.wav
 rm -f "$log" "$out/veskar-win32.png"
 
-pids=()
 cleanup() {
   [ -n "${veskar_pid:-}" ] && kill "$veskar_pid" 2>/dev/null
   WINEPREFIX=$out/wine "$wineserver" -k 2>/dev/null
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
   wait 2>/dev/null
 }
 trap cleanup EXIT
 fail() { echo "smoke test: $*" >&2; exit 1; }
-
-# The X server, on the first free display it finds.
-exec 3> "$out/display"
-Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp >"$out/xvfb.log" 2>&1 &
-pids+=($!)
-exec 3>&-
-for _ in $(seq 50); do [ -s "$out/display" ] && break; sleep 0.1; done
-[ -s "$out/display" ] || fail "Xvfb did not start"
-export DISPLAY=:$(head -n1 "$out/display")
-
-# The sound server with a null sink, reached through its own socket.
-pulse=$out/pulse
-rm -rf "$pulse" && mkdir -p "$pulse"
-HOME=$pulse XDG_RUNTIME_DIR=$pulse pulseaudio -n --daemonize=no --exit-idle-time=-1 --disable-shm=yes \
-  -L "module-null-sink sink_name=smoke" -L "module-native-protocol-unix socket=$pulse/native auth-anonymous=1" \
-  >"$out/pulseaudio.log" 2>&1 &
-pids+=($!)
-for _ in $(seq 50); do [ -S "$pulse/native" ] && break; sleep 0.1; done
-[ -S "$pulse/native" ] || fail "pulseaudio did not start (see $out/pulseaudio.log)"
-export PULSE_SERVER=unix:$pulse/native
+[ -n "${DISPLAY:-}" ] && [ -n "${PULSE_SERVER:-}" ] || fail "run me through with_null_sink.sh --display"
 
 # The prefix, with Wine's fonts for readable captions.
 export BS_WINEPREFIX=$out/wine
