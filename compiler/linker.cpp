@@ -32,7 +32,7 @@ int resolveReferences(uint8_t* code)
     return 0;
 }
 
-} // namespace
+}  // namespace
 
 int buildMusicTrack(uint8_t** image, uint32_t* size)
 {

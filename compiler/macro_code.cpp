@@ -13,7 +13,7 @@ namespace {
 // package fits its 32-bit field with room for the headers.
 constexpr uint32_t kMaxCodeLength = 0x7FFFFFFFu;
 
-} // namespace
+}  // namespace
 
 int appendCodeBytes(CodeBuffer* code, const uint8_t* bytes, uint32_t count)
 {

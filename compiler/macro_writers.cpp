@@ -130,7 +130,7 @@ int checkEffectOutputs(const char* scriptPath)
     return result;
 }
 
-} // namespace
+}  // namespace
 
 char* effectFileName(const char* scriptPath, const char* label)
 {

@@ -227,7 +227,7 @@ int handleSample(CompiledMacro* macro, CompiledChannel* channel)
     }
     if (channel->sampleSet) {
         stage.at.printSubjectAtLine(kMultipleSamples,
-                           macro->label);
+                                    macro->label);
         return 1;
     }
     channel->sampleIndex = index;
@@ -350,8 +350,8 @@ int handleEnd(CompiledMacro*, CompiledChannel* channel)
 struct MacroCommand {
     const char* longKeyword;
     const char* shortKeyword;
-    bool flow;         // allowed only inside a channel block
-    bool keepsWaitRun; // "wait" and "rest" join the wait run before them
+    bool flow;          // allowed only inside a channel block
+    bool keepsWaitRun;  // "wait" and "rest" join the wait run before them
     int (*handler)(CompiledMacro*, CompiledChannel*);
 };
 
@@ -368,7 +368,7 @@ const MacroCommand kMacroCommands[] = {
     {"end", "e", true, false, handleEnd},
 };
 
-} // namespace
+}  // namespace
 
 int compileMacroCommand(CompiledMacro* macro, const char* token, bool* inChannel)
 {

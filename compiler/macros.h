@@ -15,8 +15,8 @@ constexpr int32_t kNoSampleIndex = -1;
 
 struct CompiledChannel {
     int32_t sampleIndex;
-    bool closed;    // its closing brace has been read
-    bool sampleSet; // a "sample" command was accepted
+    bool closed;     // its closing brace has been read
+    bool sampleSet;  // a "sample" command was accepted
     WaitRun waitRun;
     CodeBuffer code;
 };
@@ -24,12 +24,12 @@ struct CompiledChannel {
 struct CompiledMacro {
     char* label;
     bool isInstrument;
-    int32_t priority; // sound effects: -128..127; instruments: 0
+    int32_t priority;  // sound effects: -128..127; instruments: 0
     bool noteOffSet;
-    uint32_t noteOffOffset; // into channel 0's code
+    uint32_t noteOffOffset;  // into channel 0's code
     CompiledChannel* channels;
     uint32_t channelCapacity;
-    uint32_t currentChannel; // channels in use: currentChannel + 1
+    uint32_t currentChannel;  // channels in use: currentChannel + 1
 };
 
 // Parses a whole macro script. Prints "Parsing macro script file : " first.

@@ -144,11 +144,11 @@ inline constexpr char kMissingDependencyFile[] = "ERROR- Missing dependency file
 inline constexpr char kUnwritableDependency[] = "ERROR- Can't write file name into dependency file : ";
 
 // Line formats. The message text always comes first.
-inline constexpr char kFormatMessage[] = "%s";                       // message alone
-inline constexpr char kFormatSubject[] = "%s%s\n";                   // message, subject
-inline constexpr char kFormatFileLine[] = "%s%s,%u\n";               // message, file,line
-inline constexpr char kFormatSubjectNumber[] = "%s%s,%u\n";          // message, subject,number
-inline constexpr char kFormatSubjectFileLine[] = "%s%s in : %s,%u\n";  // message, subject in : file,line
+inline constexpr char kFormatMessage[] = "%s";                                    // message alone
+inline constexpr char kFormatSubject[] = "%s%s\n";                                // message, subject
+inline constexpr char kFormatFileLine[] = "%s%s,%u\n";                            // message, file,line
+inline constexpr char kFormatSubjectNumber[] = "%s%s,%u\n";                       // message, subject,number
+inline constexpr char kFormatSubjectFileLine[] = "%s%s in : %s,%u\n";             // message, subject in : file,line
 inline constexpr char kFormatTokenLabelFileLine[] = "%s%s of : %s in : %s,%u\n";  // token of : label in : file,line
 // The last lines of a package written: its size and name (then the stage's totals line).
 inline constexpr char kSuccessLine[] = "\nSuccess! %u Bytes written to : %s\n";

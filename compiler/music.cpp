@@ -36,17 +36,17 @@ struct MusicStage {
     TrackEntry* tracks;
     uint32_t trackCapacity;
     uint32_t trackCount;
-    char** scripts; // every script's name, for the linker's messages
+    char** scripts;  // every script's name, for the linker's messages
     uint32_t scriptCapacity;
     uint32_t scriptCount;
 
     // The common code stream; its length is the code position.
     CodeBuffer stream;
-    WaitRun waitRun; // of the block being read
+    WaitRun waitRun;  // of the block being read
     bool noteSounding;
 
     char* lineBuffer;
-    SourcePosition at; // in the script being read
+    SourcePosition at;  // in the script being read
     bool inBlock;
     bool braceSeen;
 };
@@ -192,7 +192,7 @@ int handleEnd()
 struct MusicCommand {
     const char* longKeyword;
     const char* shortKeyword;
-    bool keepsWaitRun; // "wait" and "rest" decide themselves
+    bool keepsWaitRun;  // "wait" and "rest" decide themselves
     int (*handler)();
 };
 
@@ -218,10 +218,12 @@ struct NoteName {
     uint32_t semitone;
 };
 
+// clang-format off
 const NoteName kNoteNames[] = {
     {"c.", 0}, {"cs", 1}, {"d.", 2},  {"ds", 3},  {"e.", 4},  {"f.", 5},
     {"fs", 6}, {"g.", 7}, {"gs", 8},  {"a.", 9},  {"as", 10}, {"b.", 11},
 };
+// clang-format on
 
 constexpr uint32_t kHighestNote = 127;
 
@@ -358,7 +360,7 @@ int startScript(const char* fileName)
     return 0;
 }
 
-} // namespace
+}  // namespace
 
 // NOTE TICKS: a note name (c. cs d. ds e. f. fs g. gs a. as b.) with its octave, c.0 to g.10,
 // then how long it sounds.

@@ -19,15 +19,15 @@ struct MusicBlock {
 // One per channel script, in command-line order.
 struct TrackEntry {
     bool hasMain;
-    int32_t priority; // of the main block, -128..127; 0 without one
-    uint32_t startPosition; // stream position of the main block
+    int32_t priority;        // of the main block, -128..127; 0 without one
+    uint32_t startPosition;  // stream position of the main block
 };
 
 // A "call" whose 4-byte operand the linker fills in.
 struct BlockReference {
     char* label;
-    uint32_t position; // stream position of the operand
-    uint32_t script;   // index into musicScriptNames()
+    uint32_t position;  // stream position of the operand
+    uint32_t script;    // index into musicScriptNames()
     uint32_t lineNumber;
 };
 
@@ -47,7 +47,7 @@ int addBlockReference(const char* label);
 int findBlock(const char* label, uint32_t* index, MusicBlock** record);
 
 // What the linker reads.
-const CodeBuffer* musicCodeStream(); // codePosition is its length
+const CodeBuffer* musicCodeStream();  // codePosition is its length
 uint32_t blockCount();
 const MusicBlock* blockList();
 uint32_t trackCount();

@@ -11,12 +11,12 @@ namespace {
 // A number read the way the C library reads one: leading white space, an optional sign,
 // digits of the given base; reading stops at the first character that cannot continue it.
 struct Scanned {
-    bool ok = false;           // at least one digit was read
-    bool negative = false;     // a minus sign was read
-    bool nonzero = false;      // some digit was not zero
-    uint64_t magnitude = 0;    // saturates at kSaturated
-    uint32_t low32 = 0;        // the magnitude reduced to 32 bits, exactly
-    const char* end = nullptr; // first character not taken
+    bool ok = false;            // at least one digit was read
+    bool negative = false;      // a minus sign was read
+    bool nonzero = false;       // some digit was not zero
+    uint64_t magnitude = 0;     // saturates at kSaturated
+    uint32_t low32 = 0;         // the magnitude reduced to 32 bits, exactly
+    const char* end = nullptr;  // first character not taken
 };
 
 constexpr uint64_t kSaturated = UINT64_C(1) << 40;

@@ -10,6 +10,7 @@ const char* const kScriptDelimiters = " ,\t\n";
 namespace {
 
 // Reading a character without taking the stream's lock each time, under one lock for the part.
+// clang-format off
 #if defined(_WIN32)
 void lockStream(FILE* file) { _lock_file(file); }
 void unlockStream(FILE* file) { _unlock_file(file); }
@@ -19,6 +20,7 @@ void lockStream(FILE* file) { flockfile(file); }
 void unlockStream(FILE* file) { funlockfile(file); }
 int getUnlocked(FILE* file) { return getc_unlocked(file); }
 #endif
+// clang-format on
 
 }  // namespace
 

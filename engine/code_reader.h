@@ -72,7 +72,7 @@ void runUntilWait(Owner& owner, CodeReader& reader, const BsOpcodeInfo* (*opcode
     int budget = kElementsPerTick;
     while (owner.priority != 0 && owner.wait == 0) {
         if (budget-- == 0) {
-            owner.wait = 1; // resume with the next tick
+            owner.wait = 1;  // resume with the next tick
             break;
         }
         if (!reader.has(1)) {
@@ -108,6 +108,6 @@ inline int32_t wrappingAdd(int32_t a, int32_t b)
     return static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
 }
 
-} // namespace brimsel
+}  // namespace brimsel
 
 #endif

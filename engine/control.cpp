@@ -25,14 +25,14 @@ void requestEffect(const Image& image, int8_t priority, int8_t left, int8_t righ
     if (ready == 0 || priority == 0 || image.base == nullptr)
         return;
     if (nextSlot(effectQueueWrite) == effectQueueRead)
-        return; // full
+        return;  // full
     effectQueue[effectQueueWrite] = EffectRequest{image, priority, left, right};
     effectQueueWrite = nextSlot(effectQueueWrite);
 }
 
-} // namespace
+}  // namespace
 
-} // namespace brimsel
+}  // namespace brimsel
 
 using namespace brimsel;
 
@@ -149,4 +149,4 @@ BS_API void bs_getInfo(uint32_t* channelCount, uint32_t* renderRate, uint32_t* t
         *maxSampleLength = BS_MAX_SAMPLE_LENGTH;
 }
 
-} // extern "C"
+}  // extern "C"

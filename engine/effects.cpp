@@ -36,7 +36,7 @@ void startEffect(const EffectRequest& request)
     for (uint32_t e = 0; e < count; ++e) {
         const int d = chooseEffectChannel(request.priority);
         if (d < 0)
-            return; // this entry and the later ones find no channel
+            return;  // this entry and the later ones find no channel
         const uint8_t* entry = image.base + BS_HEADER_SIZE + uint64_t{e} * BS_EFFECT_ENTRY_SIZE;
         const uint32_t codeOffset = bs_readU32(entry + BS_EFFECT_ENTRY_CODE_OFFSET);
         MacroChannel& c = channels[d];
@@ -64,4 +64,4 @@ void stopEffect(int8_t priority)
     }
 }
 
-} // namespace brimsel
+}  // namespace brimsel

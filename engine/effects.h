@@ -12,6 +12,6 @@ void stopEffect(int8_t priority);
 // The channel an entry of an effect of priority `priority` would take, or -1.
 int chooseEffectChannel(int8_t priority);
 
-} // namespace brimsel
+}  // namespace brimsel
 
 #endif

@@ -43,34 +43,34 @@ enum {
 
 /* What the mixer reads: one per channel. */
 typedef struct Voice {
-    int32_t mode;          /* 0 off, 1 single-shot, 2 looping */
-    const int8_t* data;    /* first sample byte (8-bit signed PCM) */
-    uint16_t length;       /* in samples */
+    int32_t mode;       /* 0 off, 1 single-shot, 2 looping */
+    const int8_t* data; /* first sample byte (8-bit signed PCM) */
+    uint16_t length;    /* in samples */
     int8_t volume;
     int8_t panLeft;
     int8_t panRight;
-    uint32_t phase;        /* 16.16 play position */
-    uint32_t phaseAdjust;  /* 16.16 step per output frame */
+    uint32_t phase;       /* 16.16 play position */
+    uint32_t phaseAdjust; /* 16.16 step per output frame */
     int16_t loopStart;
-    int16_t loopEnd;       /* exclusive */
+    int16_t loopEnd; /* exclusive */
 } Voice;
 
 /* The macro program driving one voice. */
 typedef struct MacroChannel {
     Voice* voice;
-    int32_t noteMode;        /* -1 while playing a music note, 0 otherwise */
-    int32_t priority;        /* 0 idle, else the owner's priority */
+    int32_t noteMode; /* -1 while playing a music note, 0 otherwise */
+    int32_t priority; /* 0 idle, else the owner's priority */
     const uint8_t* code;
     int32_t position;
     int32_t noteOffPosition;
     int32_t wait;
-    int32_t noteStep;        /* 16.16 */
-    int32_t pitchOffset;     /* 16.16, set by the music's "pitch" */
+    int32_t noteStep;    /* 16.16 */
+    int32_t pitchOffset; /* 16.16, set by the music's "pitch" */
     int32_t pitchSlide;
-    int32_t frequency;       /* 16.16 */
+    int32_t frequency; /* 16.16 */
     int32_t frequencySlide;
-    uint16_t volume;         /* 8.8 */
-    int16_t volumeSlide;     /* 8.8 */
+    uint16_t volume;     /* 8.8 */
+    int16_t volumeSlide; /* 8.8 */
     uint32_t loopDepth;
     int32_t loopCounts[4];
     int32_t loopReturns[4];
@@ -80,7 +80,7 @@ typedef struct MacroChannel {
 typedef struct MusicTrack {
     Voice* voice;
     MacroChannel* channel;
-    int32_t priority;        /* 0 inactive */
+    int32_t priority; /* 0 inactive */
     int32_t panChanged;
     int32_t instrument;
     const uint8_t* code;
@@ -89,10 +89,10 @@ typedef struct MusicTrack {
     int8_t attenuation;
     int8_t panLeft;
     int8_t panRight;
-    int8_t outLeft;          /* (attenuation * panLeft) >> 7 */
+    int8_t outLeft; /* (attenuation * panLeft) >> 7 */
     int8_t outRight;
     uint32_t stackDepth;
-    int32_t stackCounts[4];  /* -128 marks a call frame */
+    int32_t stackCounts[4]; /* -128 marks a call frame */
     int32_t stackReturns[4];
 } MusicTrack;
 
@@ -104,9 +104,9 @@ typedef struct MusicTrack {
 #  define BS_LAYOUT_ASSERT(condition, what) _Static_assert(condition, what)
 #endif
 #define BS_LAYOUT_P64 (sizeof(void*) == 8)
-#define BS_LAYOUT_AT(record, field, at64, at32) \
-    BS_LAYOUT_ASSERT(offsetof(record, field) == (BS_LAYOUT_P64 ? (at64) : (at32)), \
-                     #record "." #field " has moved")
+#define BS_LAYOUT_AT(record, field, at64, at32)                                  \
+  BS_LAYOUT_ASSERT(offsetof(record, field) == (BS_LAYOUT_P64 ? (at64) : (at32)), \
+                   #record "." #field " has moved")
 
 BS_LAYOUT_ASSERT(sizeof(void*) == 8 || sizeof(void*) == 4, "pointers of 4 or 8 bytes");
 

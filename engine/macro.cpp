@@ -17,7 +17,7 @@ namespace {
 void pushLoop(MacroChannel& c, int8_t count, int32_t returnPosition)
 {
     if (c.loopDepth >= kStackFrames)
-        return; // a fifth nested loop runs its body once, unrepeated
+        return;  // a fifth nested loop runs its body once, unrepeated
     c.loopCounts[c.loopDepth] = count;
     c.loopReturns[c.loopDepth] = returnPosition;
     ++c.loopDepth;
@@ -70,12 +70,12 @@ bool execute(MacroChannel& c, Voice& v, uint8_t opcode, const int32_t* operands,
     case MACRO_ENDLOOP:
         endLoop(c, reader);
         return true;
-    default: // MACRO_NOP
+    default:  // MACRO_NOP
         return true;
     }
 }
 
-} // namespace
+}  // namespace
 
 void runMacro(int channel)
 {
@@ -131,4 +131,4 @@ void noteOffMacro(int channel)
     c.wait = 0;
 }
 
-} // namespace brimsel
+}  // namespace brimsel

@@ -17,6 +17,6 @@ void noteOffMacro(int channel);
 // Silences the channel's voice and leaves the channel idle, as "end" does.
 void endMacro(int channel);
 
-} // namespace brimsel
+}  // namespace brimsel
 
 #endif

@@ -10,22 +10,22 @@ namespace brimsel {
 namespace {
 
 struct MixerPath {
-    ChunkLoop addRuns; // null: every frame through the scalar loop
+    ChunkLoop addRuns;  // null: every frame through the scalar loop
     BlockWriter writeBlock;
 };
 
 // By level; the levels this library was not built with have no writer.
 constexpr MixerPath kPaths[] = {
 #if BRIMSEL_MIXER_X86
-    {nullptr, writeBlockSse2},      // scalar: the frame loop, and the SSE2 every x86-64 has
-    {addRunsSsse3, writeBlockSse2}, // ssse3
-    {addRunsAvx2, writeBlockAvx2},  // avx2
-    {nullptr, nullptr},             // neon
+    {nullptr, writeBlockSse2},       // scalar: the frame loop, and the SSE2 every x86-64 has
+    {addRunsSsse3, writeBlockSse2},  // ssse3
+    {addRunsAvx2, writeBlockAvx2},   // avx2
+    {nullptr, nullptr},              // neon
 #elif BRIMSEL_MIXER_NEON
-    {nullptr, writeBlockNeon}, // scalar: the frame loop, and the NEON every AArch64 has
+    {nullptr, writeBlockNeon},  // scalar: the frame loop, and the NEON every AArch64 has
     {nullptr, nullptr},
     {nullptr, nullptr},
-    {addRunsNeon, writeBlockNeon}, // neon
+    {addRunsNeon, writeBlockNeon},  // neon
 #else
     {nullptr, writeBlockPortable},
     {nullptr, nullptr},
@@ -45,19 +45,19 @@ bool processorRuns(MixerLevel level)
         __builtin_cpu_init();
         return __builtin_cpu_supports("ssse3");
     case MixerLevel::avx2:
-#if defined(_WIN32) && !defined(__clang__)
+#  if defined(_WIN32) && !defined(__clang__)
         // GCC cannot align 256-bit values on the Windows stack.
         return false;
-#else
+#  else
         __builtin_cpu_init();
         return __builtin_cpu_supports("avx2");
-#endif
+#  endif
 #else
     case MixerLevel::ssse3:
     case MixerLevel::avx2:
         return false;
 #endif
-    case MixerLevel::neon: // every AArch64 has it
+    case MixerLevel::neon:  // every AArch64 has it
         return true;
     }
     return false;
@@ -82,9 +82,9 @@ struct VoiceTick {
     uint32_t length;
     uint32_t step;
     uint32_t loopStart;
-    uint32_t loopEnd; // bounded by the length
-    bool looping;     // and the loop holds something
-    uint64_t eventAt; // end of the loop, or of the sample (16.16)
+    uint32_t loopEnd;  // bounded by the length
+    bool looping;      // and the loop holds something
+    uint64_t eventAt;  // end of the loop, or of the sample (16.16)
     uint64_t lengthAt;
 
     explicit VoiceTick(const Voice& v)
@@ -120,7 +120,7 @@ void mixWide(Voice& v, const VoiceTick& t, int64_t gains, int64_t* mix)
     uint32_t pos = v.phase;
     uint32_t k = 0;
     while (k < kFrames) {
-        if (pos >= t.lengthAt) { // nothing to read here
+        if (pos >= t.lengthAt) {  // nothing to read here
             if (!t.looping) {
                 stop(v);
                 break;
@@ -130,7 +130,7 @@ void mixWide(Voice& v, const VoiceTick& t, int64_t gains, int64_t* mix)
         }
         uint32_t run = kFrames - k;
         if (pos >= t.eventAt) {
-            run = 1; // a looping voice past its loop end: one frame, then back
+            run = 1;  // a looping voice past its loop end: one frame, then back
         } else if (t.step != 0) {
             const uint64_t untilEvent = (t.eventAt - pos + t.step - 1) / t.step;
             if (untilEvent < run)
@@ -177,17 +177,17 @@ const int8_t* stage(const VoiceTick& t, uint32_t index, uint32_t count, int8_t* 
 // place when its chunks can read there, else from a staged copy.
 void mixChunked(Voice& v, const VoiceTick& t, uint32_t gains, int64_t wideGains, int16_t* group, MixBuffer& mix)
 {
-    const uint32_t eventAt = static_cast<uint32_t>(t.eventAt); // (kMaxChunkedLength)
+    const uint32_t eventAt = static_cast<uint32_t>(t.eventAt);  // (kMaxChunkedLength)
     uint32_t pos = v.phase;
     uint32_t k = 0;
     while (pos >= eventAt) {
-        if (pos >= t.lengthAt) { // nothing to read here
+        if (pos >= t.lengthAt) {  // nothing to read here
             if (!t.looping) {
                 stop(v);
                 return;
             }
             pos = t.wrap(pos);
-        } else { // a looping voice past its loop end: one frame, then back
+        } else {  // a looping voice past its loop end: one frame, then back
             pos = t.wrap(addFramesWide(mix.wideSums() + k, t.data, pos, t.step, wideGains, 1));
             if (++k == kFrames) {
                 v.phase = pos;
@@ -199,7 +199,7 @@ void mixChunked(Voice& v, const VoiceTick& t, uint32_t gains, int64_t wideGains,
     bool inPlace = true;
     if (pos + (run - 1) * t.step >= eventAt) {
         if (t.looping)
-            inPlace = false; // the loop, unrolled
+            inPlace = false;  // the loop, unrolled
         else
             run = (eventAt - pos + t.step - 1) / t.step;
     }
@@ -222,7 +222,7 @@ void mixChunked(Voice& v, const VoiceTick& t, uint32_t gains, int64_t wideGains,
     v.phase = pos;
 }
 
-} // namespace
+}  // namespace
 
 const char* mixerLevelName(MixerLevel level)
 {
@@ -306,4 +306,4 @@ void writeBlock(MixBuffer& mix, int16_t* block)
     activePath->writeBlock(mix, block);
 }
 
-} // namespace brimsel
+}  // namespace brimsel

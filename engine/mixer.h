@@ -45,7 +45,7 @@ struct ChunkRun {
     int16_t* out;
     uint32_t pos;
     uint32_t step;
-    uint32_t gains; // (gainLeft << 8) in the low 16 bits, (gainRight << 8) in the high
+    uint32_t gains;  // (gainLeft << 8) in the low 16 bits, (gainRight << 8) in the high
     uint32_t frames;
 };
 
@@ -59,7 +59,7 @@ struct MixBuffer {
     alignas(32) int8_t staged[kChannels][kStagedBytes];
     int32_t runCount = 0;
     int32_t groupCount = 0;
-    int32_t groupPeak = 0; // of the last group
+    int32_t groupPeak = 0;  // of the last group
     bool wideUsed = false;
 
     // Starts a tick: nothing summed yet.
@@ -85,6 +85,6 @@ void mixVoice(Voice& v, MixBuffer& mix);
 // the groups of 16-bit sums for the next tick.
 void writeBlock(MixBuffer& mix, int16_t* block);
 
-} // namespace brimsel
+}  // namespace brimsel
 
 #endif

@@ -6,9 +6,9 @@
 
 #if BRIMSEL_MIXER_X86
 
-#include <immintrin.h>
+#  include <immintrin.h>
 
-#define BS_AVX2 __attribute__((target("avx2")))
+#  define BS_AVX2 __attribute__((target("avx2")))
 
 namespace brimsel {
 
@@ -54,7 +54,7 @@ BS_AVX2 inline void wideSums(const int64_t* wide, __m256i& low, __m256i& high)
     high = _mm256_set_m128i(wideSumsSse2(wide + 6), wideSumsSse2(wide + 2));
 }
 
-} // namespace
+}  // namespace
 
 namespace {
 
@@ -87,8 +87,8 @@ BS_AVX2 inline void addRun(const ChunkRun& run)
         // chunks.  The second chunk's offsets reach into the second 16 bytes;
         // bit 4 of an offset chooses which 16 its byte comes from (the
         // adjusted controls' bit 7 zeros the other).
-        const __m256i firstSixteen = _mm256_set1_epi8(0x70);  // offsets 16.. get bit 7
-        const __m256i secondSixteen = _mm256_set1_epi8(0x10); // offsets ..15 get bit 7
+        const __m256i firstSixteen = _mm256_set1_epi8(0x70);   // offsets 16.. get bit 7
+        const __m256i secondSixteen = _mm256_set1_epi8(0x10);  // offsets ..15 get bit 7
         for (; chunks >= 2; chunks -= 2, out += 4 * kChunkFrames, pos += 2 * kChunkFrames * step) {
             const __m256i low = window(data, pos);
             const __m256i high = window(data + 16, pos);
@@ -110,7 +110,7 @@ BS_AVX2 inline void addRun(const ChunkRun& run)
     }
 }
 
-} // namespace
+}  // namespace
 
 BS_AVX2 void addRunsAvx2(const ChunkRun* runs, int count)
 {
@@ -152,13 +152,13 @@ BS_AVX2 void Sums::write(MixBuffer& mix, int16_t* block)
     static_assert(kFrames % 8 == 0, "whole groups of eight frames");
 }
 
-} // namespace
+}  // namespace
 
 BS_AVX2 void writeBlockAvx2(MixBuffer& mix, int16_t* block)
 {
     writeByGroupCount<Sums>(mix, block);
 }
 
-} // namespace brimsel
+}  // namespace brimsel
 
 #endif

@@ -10,10 +10,10 @@
 #include "engine/mixer.h"
 
 #if defined(__x86_64__) || defined(_M_X64)
-#define BRIMSEL_MIXER_X86 1
-#include <emmintrin.h>
+#  define BRIMSEL_MIXER_X86 1
+#  include <emmintrin.h>
 #elif defined(__aarch64__)
-#define BRIMSEL_MIXER_NEON 1
+#  define BRIMSEL_MIXER_NEON 1
 #endif
 
 namespace brimsel {
@@ -30,10 +30,10 @@ using ChunkLoop = void (*)(const ChunkRun* runs, int count);
 using BlockWriter = void (*)(MixBuffer& mix, int16_t* block);
 
 enum class MixerLevel {
-    scalar, // frame by frame (the block written with SSE2 or NEON where there is one)
-    ssse3,  // x86-64: eight frames shuffled out of one 16-byte load
-    avx2,   // x86-64: the same, 256 bits wide
-    neon,   // AArch64: eight frames looked up in one 16-byte load
+    scalar,  // frame by frame (the block written with SSE2 or NEON where there is one)
+    ssse3,   // x86-64: eight frames shuffled out of one 16-byte load
+    avx2,    // x86-64: the same, 256 bits wide
+    neon,    // AArch64: eight frames looked up in one 16-byte load
 };
 constexpr MixerLevel kMixerLevels[] = {MixerLevel::scalar, MixerLevel::ssse3, MixerLevel::avx2, MixerLevel::neon};
 const char* mixerLevelName(MixerLevel level);
@@ -84,6 +84,6 @@ void addRunsNeon(const ChunkRun* runs, int count);
 void writeBlockNeon(MixBuffer& mix, int16_t* block);
 #endif
 
-} // namespace brimsel
+}  // namespace brimsel
 
 #endif

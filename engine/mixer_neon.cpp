@@ -7,7 +7,7 @@
 
 #if BRIMSEL_MIXER_NEON
 
-#include <arm_neon.h>
+#  include <arm_neon.h>
 
 namespace brimsel {
 
@@ -40,7 +40,7 @@ inline void addRun(const ChunkRun& run)
         const uint8x16x2_t positions = {{vreinterpretq_u8_u32(vaddq_u32(fraction, stepsLow)),
                                          vreinterpretq_u8_u32(vaddq_u32(fraction, stepsHigh))}};
         uint8x16_t offsets = vqtbl2q_u8(positions, pick);
-        if (run.frames - done < kChunkFrames) // frames past the run look up 0
+        if (run.frames - done < kChunkFrames)  // frames past the run look up 0
             offsets = vorrq_u8(offsets, vcgeq_u8(frameOf, vdupq_n_u8(static_cast<uint8_t>(run.frames - done))));
         const int8x16_t samples = vqtbl1q_s8(window, offsets);
         int16x8x2_t sums = vld1q_s16_x2(out);
@@ -90,7 +90,7 @@ void Sums::write(MixBuffer& mix, int16_t* block)
     static_assert(kFrames % 4 == 0, "whole groups of four frames");
 }
 
-} // namespace
+}  // namespace
 
 void addRunsNeon(const ChunkRun* runs, int count)
 {
@@ -103,6 +103,6 @@ void writeBlockNeon(MixBuffer& mix, int16_t* block)
     writeByGroupCount<Sums>(mix, block);
 }
 
-} // namespace brimsel
+}  // namespace brimsel
 
 #endif

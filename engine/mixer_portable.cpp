@@ -7,10 +7,11 @@ namespace {
 
 int16_t saturate(int64_t value)
 {
-    return static_cast<int16_t>(value < -32768 ? -32768 : value > 32767 ? 32767 : value);
+    return static_cast<int16_t>(value < -32768 ? -32768 : value > 32767 ? 32767
+                                                                        : value);
 }
 
-} // namespace
+}  // namespace
 
 void writeBlockPortable(MixBuffer& mix, int16_t* block)
 {
@@ -33,4 +34,4 @@ void writeBlockPortable(MixBuffer& mix, int16_t* block)
     }
 }
 
-} // namespace brimsel
+}  // namespace brimsel

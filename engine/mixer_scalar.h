@@ -55,6 +55,6 @@ inline uint32_t addFramesWide(int64_t* mix, const int8_t* data, uint32_t pos, ui
     return static_cast<uint32_t>(index << 16) | fraction >> 16;
 }
 
-} // namespace brimsel
+}  // namespace brimsel
 
 #endif

@@ -45,13 +45,13 @@ void Sums::write(MixBuffer& mix, int16_t* block)
     static_assert(kFrames % 4 == 0, "whole groups of four frames");
 }
 
-} // namespace
+}  // namespace
 
 void writeBlockSse2(MixBuffer& mix, int16_t* block)
 {
     writeByGroupCount<Sums>(mix, block);
 }
 
-} // namespace brimsel
+}  // namespace brimsel
 
 #endif

@@ -6,9 +6,9 @@
 
 #if BRIMSEL_MIXER_X86
 
-#include <tmmintrin.h>
+#  include <tmmintrin.h>
 
-#define BS_SSSE3 __attribute__((target("ssse3")))
+#  define BS_SSSE3 __attribute__((target("ssse3")))
 
 namespace brimsel {
 
@@ -41,7 +41,7 @@ BS_SSSE3 inline __m128i window(const int8_t* data, uint32_t pos)
     return _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + (pos >> 16)));
 }
 
-} // namespace
+}  // namespace
 
 namespace {
 
@@ -90,7 +90,7 @@ BS_SSSE3 inline void addRun(const ChunkRun& run)
     }
 }
 
-} // namespace
+}  // namespace
 
 BS_SSSE3 void addRunsSsse3(const ChunkRun* runs, int count)
 {
@@ -98,6 +98,6 @@ BS_SSSE3 void addRunsSsse3(const ChunkRun* runs, int count)
         addRun(runs[i]);
 }
 
-} // namespace brimsel
+}  // namespace brimsel
 
 #endif

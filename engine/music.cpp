@@ -43,10 +43,10 @@ void playNote(int track, uint32_t note)
     MacroChannel& c = channels[track];
     Voice& v = voices[track];
     if (c.priority >= t.priority && c.noteMode == 0)
-        return; // held by an effect at least as strong, or the track is too weak
+        return;  // held by an effect at least as strong, or the track is too weak
     const uint32_t instrument = static_cast<uint32_t>(t.instrument);
     if (instrument >= instrumentPack.count || note >= kNotes)
-        return; // no such instrument or note: the note is skipped
+        return;  // no such instrument or note: the note is skipped
     const Image& pack = instrumentPack.image;
     const uint8_t* entry = pack.base + BS_HEADER_SIZE + uint64_t{instrument} * BS_INSTRUMENT_ENTRY_SIZE;
     const uint32_t sampleIndex = bs_readU32(entry + BS_INSTRUMENT_ENTRY_SAMPLE_INDEX);
@@ -110,7 +110,7 @@ bool execute(int track, uint8_t opcode, const int32_t* operands, CodeReader& rea
     MacroChannel& c = channels[track];
     switch (opcode) {
     case MUSIC_PRIORITY:
-        t.priority = static_cast<uint8_t>(operands[0]); // unsigned here, unlike a track entry's
+        t.priority = static_cast<uint8_t>(operands[0]);  // unsigned here, unlike a track entry's
         if (t.priority == 0)
             endTrack(t);
         return true;
@@ -143,7 +143,7 @@ bool execute(int track, uint8_t opcode, const int32_t* operands, CodeReader& rea
         return true;
     case MUSIC_CALL: {
         const int32_t after = reader.position();
-        if (t.stackDepth < kStackFrames) { // a fifth nested call is passed over
+        if (t.stackDepth < kStackFrames) {  // a fifth nested call is passed over
             push(t, MUSIC_CALL_FRAME, after);
             reader.jump(wrappingAdd(after, operands[0]));
         }
@@ -162,12 +162,12 @@ bool execute(int track, uint8_t opcode, const int32_t* operands, CodeReader& rea
         breakAll();
         reader.jump(t.position);
         return true;
-    default: // MUSIC_NOP
+    default:  // MUSIC_NOP
         return true;
     }
 }
 
-} // namespace
+}  // namespace
 
 bool startMusic(const Image& image)
 {
@@ -224,4 +224,4 @@ void stopTracks(bool everything)
     musicPlaying = 0;
 }
 
-} // namespace brimsel
+}  // namespace brimsel

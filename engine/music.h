@@ -15,6 +15,6 @@ void stepTrack(int track);
 // channels playing music notes.
 void stopTracks(bool everything);
 
-} // namespace brimsel
+}  // namespace brimsel
 
 #endif

@@ -37,8 +37,7 @@ inline constexpr uint32_t kNoteFrequencyTable[128] = {
     0x105A0250, 0x1152EC0E, 0x125AA2E3, 0x13720820, 0x149A0A79, 0x15D3A6D6,
     0x171FE927, 0x187FED4E, 0x19F4E00A, 0x1B800000, 0x1D229EC4, 0x1EDE2200,
     0x20B404A1, 0x22A5D81C, 0x24B545C7, 0x26E41040, 0x293414F2, 0x2BA74DAC,
-    0x2E3FD24F, 0x30FFDA9C
-};
+    0x2E3FD24F, 0x30FFDA9C};
 
 // The ratio of a sample pack entry, integer word in the high 32 bits; 0 for a content frequency of
 // 0, which has no pitch to scale.
@@ -48,7 +47,7 @@ constexpr uint64_t sampleRatio(uint32_t sampleRate, uint32_t contentFrequency)
         return 0;
     // x = sampleRate / (contentFrequency x 48000), the 65536 of both 16.16 values cancelling.
     const uint64_t n = sampleRate;
-    const uint64_t d = uint64_t{contentFrequency} * 48000; // below 2^48
+    const uint64_t d = uint64_t{contentFrequency} * 48000;  // below 2^48
     int nBits = 0, dBits = 0;
     for (uint64_t v = n; v; v >>= 1)
         ++nBits;
@@ -75,7 +74,7 @@ constexpr uint64_t sampleRatio(uint32_t sampleRate, uint32_t contentFrequency)
         roundBit = 2 * r >= d;
         sticky = 2 * r != d;
     }
-    int exponent = shift - extra; // x = significand / 2^exponent
+    int exponent = shift - extra;  // x = significand / 2^exponent
     if (roundBit && (sticky || (significand & 1))) {
         if (++significand >> 53) {
             significand >>= 1;
@@ -85,4 +84,4 @@ constexpr uint64_t sampleRatio(uint32_t sampleRate, uint32_t contentFrequency)
     return exponent >= 32 ? significand >> (exponent - 32) : significand << (32 - exponent);
 }
 
-} // namespace brimsel
+}  // namespace brimsel

@@ -129,7 +129,7 @@ int32_t init(const Image& samples, const Image& instruments)
     return result;
 }
 
-} // namespace
+}  // namespace
 
 CodeBounds codeBoundsAt(const Image& image, uint32_t offset)
 {
@@ -164,7 +164,7 @@ int32_t noteStep(uint32_t index, uint32_t note)
     return static_cast<int32_t>(static_cast<uint32_t>(product >> 32));
 }
 
-} // namespace brimsel
+}  // namespace brimsel
 
 using namespace brimsel;
 
@@ -190,11 +190,11 @@ BS_API void bs_reset(void)
         channelCode[i] = CodeBounds{};
         trackCode[i] = CodeBounds{};
     }
-    reset(); // requests, music state, and the links between the tables
+    reset();  // requests, music state, and the links between the tables
     ready = 0;
     paused = 0;
     samplePack = Pack{};
     instrumentPack = Pack{};
 }
 
-} // extern "C"
+}  // extern "C"

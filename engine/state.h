@@ -33,8 +33,8 @@ struct Image {
 
 // The positions of a code stream that may be read, relative to its first byte.
 struct CodeBounds {
-    int64_t low;  // first readable position (may be negative: calls can jump backwards)
-    int64_t high; // one past the last readable position
+    int64_t low;   // first readable position (may be negative: calls can jump backwards)
+    int64_t high;  // one past the last readable position
 };
 constexpr CodeBounds kUnboundedCode{INT64_MIN, INT64_MAX};
 // Bounds of code that starts `offset` bytes into `image`.
@@ -42,19 +42,19 @@ CodeBounds codeBoundsAt(const Image& image, uint32_t offset);
 
 struct Pack {
     Image image;
-    uint32_t count = 0; // entry count as stored in the header
+    uint32_t count = 0;  // entry count as stored in the header
 };
 
 struct EffectRequest {
-    Image image;      // base null: cancelled by a stop before it started
+    Image image;  // base null: cancelled by a stop before it started
     int8_t priority;
     int8_t left;
     int8_t right;
 };
 
 struct SampleRatio {
-    uint32_t fraction; // 32.32 fixed point, low word
-    uint32_t integer;  // high word
+    uint32_t fraction;  // 32.32 fixed point, low word
+    uint32_t integer;   // high word
 };
 
 extern Voice voices[kChannels];
@@ -102,6 +102,6 @@ Sample lookupSample(uint32_t index);
 // 16.16 phase step that plays sample `index` at note `note` (0..127).
 int32_t noteStep(uint32_t index, uint32_t note);
 
-} // namespace brimsel
+}  // namespace brimsel
 
 #endif

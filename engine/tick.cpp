@@ -67,9 +67,9 @@ void applyEffectRequests()
     }
 }
 
-} // namespace
+}  // namespace
 
-} // namespace brimsel
+}  // namespace brimsel
 
 using namespace brimsel;
 

@@ -7,9 +7,9 @@ enum class FileKind {
     missing,  // nothing there, or it cannot be told
     regular,
     folder,
-    link,     // a symbolic link or another reparse point (only when links are not followed)
-    pipe,     // a pipe or a socket
-    other     // a device
+    link,  // a symbolic link or another reparse point (only when links are not followed)
+    pipe,  // a pipe or a socket
+    other  // a device
 };
 
 // The kind of what `path` names; with `followLinks` the kind of what a link leads to.

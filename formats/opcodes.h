@@ -85,15 +85,15 @@ typedef enum BsForm {
  * does, and so does a byte that is no opcode (the table gives NULL).  Beyond
  * that, per opcode, any of: */
 enum {
-    BS_MALFORMED_NOTHING_OPEN = 1 << 0, /* no loop open, no call on top: nothing happens */
-    BS_MALFORMED_TOO_DEEP = 1 << 1,     /* a fifth nested loop or call: nothing is pushed and
+    BS_MALFORMED_NOTHING_OPEN = 1 << 0,  /* no loop open, no call on top: nothing happens */
+    BS_MALFORMED_TOO_DEEP = 1 << 1,      /* a fifth nested loop or call: nothing is pushed and
                                            the operand is passed over (the body runs once, the
                                            call is not made) */
-    BS_MALFORMED_NO_NOTE = 1 << 2,      /* a note above 127, or with an instrument the pack
+    BS_MALFORMED_NO_NOTE = 1 << 2,       /* a note above 127, or with an instrument the pack
                                            lacks: skipped, its length still passes */
     BS_MALFORMED_NO_INSTRUMENT = 1 << 3, /* an instrument the pack lacks: its notes are skipped */
-    BS_MALFORMED_OUTSIDE = 1 << 4,      /* leading outside the image: the track stops there */
-    BS_MALFORMED_IGNORED = 1 << 5       /* does nothing at all */
+    BS_MALFORMED_OUTSIDE = 1 << 4,       /* leading outside the image: the track stops there */
+    BS_MALFORMED_IGNORED = 1 << 5        /* does nothing at all */
 };
 
 enum {
@@ -115,8 +115,7 @@ static inline const BsOpcodeInfo* bs_macroOpcode(uint8_t byte)
     static const BsOpcodeInfo table[] = {
         {MACRO_END, BS_FORM_COMMAND, "end", {0, 0}, 0},
         {MACRO_SINGLESHOT, BS_FORM_COMMAND, "mode singleshot", {0, 0}, 0},
-        {MACRO_LOOPING, BS_FORM_COMMAND, "mode looping",
-         {BS_OPERAND_SAMPLE_OFFSET, BS_OPERAND_SAMPLE_OFFSET}, 0},
+        {MACRO_LOOPING, BS_FORM_COMMAND, "mode looping", {BS_OPERAND_SAMPLE_OFFSET, BS_OPERAND_SAMPLE_OFFSET}, 0},
         {MACRO_VOLUME, BS_FORM_COMMAND, "volume", {BS_OPERAND_LEVEL, BS_OPERAND_FIXED8}, 0},
         {MACRO_FREQUENCY, BS_FORM_COMMAND, "frequency", {BS_OPERAND_FIXED16, BS_OPERAND_FIXED16}, 0},
         {MACRO_LOOP, BS_FORM_COMMAND, "loop", {BS_OPERAND_INT8, 0}, BS_MALFORMED_TOO_DEEP},
@@ -139,8 +138,7 @@ static inline const BsOpcodeInfo* bs_musicOpcode(uint8_t byte)
         {MUSIC_PITCH, BS_FORM_COMMAND, "pitch", {BS_OPERAND_FIXED16, BS_OPERAND_FIXED16}, 0},
         {MUSIC_LOOP, BS_FORM_COMMAND, "loop", {BS_OPERAND_INT8, 0}, BS_MALFORMED_TOO_DEEP},
         {MUSIC_ENDLOOP, BS_FORM_COMMAND, "endloop", {0, 0}, BS_MALFORMED_NOTHING_OPEN},
-        {MUSIC_CALL, BS_FORM_COMMAND, "call", {BS_OPERAND_DISTANCE, 0},
-         BS_MALFORMED_TOO_DEEP | BS_MALFORMED_OUTSIDE},
+        {MUSIC_CALL, BS_FORM_COMMAND, "call", {BS_OPERAND_DISTANCE, 0}, BS_MALFORMED_TOO_DEEP | BS_MALFORMED_OUTSIDE},
         {MUSIC_RETURN, BS_FORM_COMMAND, "return", {0, 0}, BS_MALFORMED_NOTHING_OPEN},
         {MUSIC_BREAK, BS_FORM_COMMAND, "break", {0, 0}, 0},
         {MUSIC_NOP, BS_FORM_NONE, "no operation", {0, 0}, BS_MALFORMED_IGNORED},
@@ -240,7 +238,9 @@ static inline uint32_t bs_writeInstruction(const BsOpcodeInfo* info, const int32
  * length in bytes (1 to 4).  A count of 0 is encoded as nothing. */
 static inline unsigned bs_encodeWaitRun(uint32_t ticks, uint8_t out[BS_WAIT_MAX_BYTES])
 {
-    unsigned length = ticks < 0x80u ? 1u : ticks < 0x4000u ? 2u : ticks < 0x200000u ? 3u : 4u;
+    unsigned length = ticks < 0x80u ? 1u : ticks < 0x4000u ? 2u
+                                       : ticks < 0x200000u ? 3u
+                                                           : 4u;
     if (ticks == 0)
         return 0;
     for (unsigned i = 0; i < length; ++i)

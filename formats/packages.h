@@ -25,9 +25,9 @@ enum {
 
     /* Sample pack (.smp): 16-byte entries, then the raw 8-bit signed PCM. */
     BS_SAMPLE_ENTRY_SIZE = 16,
-    BS_SAMPLE_ENTRY_DATA_OFFSET = 0,  /* uint32 offset of the first sample byte */
-    BS_SAMPLE_ENTRY_LENGTH = 4,       /* uint32 length in samples (bytes) */
-    BS_SAMPLE_ENTRY_SAMPLE_RATE = 8,  /* unsigned 16.16 Hz */
+    BS_SAMPLE_ENTRY_DATA_OFFSET = 0,   /* uint32 offset of the first sample byte */
+    BS_SAMPLE_ENTRY_LENGTH = 4,        /* uint32 length in samples (bytes) */
+    BS_SAMPLE_ENTRY_SAMPLE_RATE = 8,   /* unsigned 16.16 Hz */
     BS_SAMPLE_ENTRY_CONTENT_FREQ = 12, /* unsigned 16.16 Hz */
 
     /* Instrument pack (.ins): 12-byte entries, then the instruments' code. */
@@ -43,8 +43,8 @@ enum {
 
     /* Music track (.mus): packed 5-byte track entries, then the code stream. */
     BS_TRACK_ENTRY_SIZE = 5,
-    BS_TRACK_ENTRY_PRIORITY = 0,    /* int8 initial priority */
-    BS_TRACK_ENTRY_CODE_OFFSET = 1  /* uint32, from the start of the file, unaligned */
+    BS_TRACK_ENTRY_PRIORITY = 0,   /* int8 initial priority */
+    BS_TRACK_ENTRY_CODE_OFFSET = 1 /* uint32, from the start of the file, unaligned */
 };
 
 static inline uint32_t bs_readU32(const uint8_t* p)

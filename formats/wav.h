@@ -16,12 +16,12 @@ extern "C" {
 #endif
 
 enum {
-    BS_WAV_HEADER_SIZE = 44,     /* the audio starts here */
+    BS_WAV_HEADER_SIZE = 44, /* the audio starts here */
     BS_WAV_FORMAT_PCM = 1,
     BS_WAV_CHANNELS = 2,
-    BS_WAV_SAMPLE_RATE = 48000,  /* frames per second */
+    BS_WAV_SAMPLE_RATE = 48000, /* frames per second */
     BS_WAV_BITS_PER_SAMPLE = 16,
-    BS_WAV_BYTES_PER_FRAME = 4,  /* the block alignment */
+    BS_WAV_BYTES_PER_FRAME = 4, /* the block alignment */
     BS_WAV_BYTES_PER_SECOND = 192000
 };
 

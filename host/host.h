@@ -54,12 +54,12 @@ typedef int32_t HXRESULT;
 /* The device is in use by another program. */
 #define HX_E_ALLOCATED ((HXRESULT)0x8878000Au)
 /* An operating-system error code carried as an HRESULT. */
-#define HX_E_SYSTEM(code) ((HXRESULT)(0x80070000u | ((uint32_t)(code) & 0xFFFFu)))
+#define HX_E_SYSTEM(code) ((HXRESULT)(0x80070000u | ((uint32_t)(code)&0xFFFFu)))
 
 enum {
     HX_RING_BLOCKS = 4,
     HX_RING_VALUES = HX_RING_BLOCKS * BS_BLOCK_VALUES, /* 1600 signed 16-bit samples */
-    HX_LOG_LIMIT = 0x40000000 /* a WAV log stops growing at 1 GiB */
+    HX_LOG_LIMIT = 0x40000000                          /* a WAV log stops growing at 1 GiB */
 };
 
 /* Starts the engine on the two packs (bs_init), opens the default sound
@@ -126,8 +126,8 @@ HX_API void hx_closeLog(void);
 /* What became of a WAV log: why it holds less than every block rendered
  * since it began, if it does. */
 enum {
-    HX_LOG_COMPLETE = 0,     /* it holds every block (so far) */
-    HX_LOG_CAPPED = 1,       /* it stopped growing at HX_LOG_LIMIT */
+    HX_LOG_COMPLETE = 0, /* it holds every block (so far) */
+    HX_LOG_CAPPED = 1,   /* it stopped growing at HX_LOG_LIMIT */
     /* The file could not be created, or a write to it failed or fell short
      * (a full disk, a file size limit): the log stopped growing at the last
      * whole block before it, so that it never holds part of a block. */

@@ -32,7 +32,7 @@ private:
     Mutex* mutex_ = nullptr;
 };
 
-} // namespace
+}  // namespace
 
 extern "C" {
 
@@ -202,4 +202,4 @@ HX_API const char* hx_resultText(HXRESULT result)
     return "the sound device failed";
 }
 
-} // extern "C"
+}  // extern "C"

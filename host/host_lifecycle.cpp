@@ -113,7 +113,7 @@ HXRESULT start(Platform& platform, void* window, const Packs& packs)
     return played;
 }
 
-} // namespace
+}  // namespace
 
 HXRESULT initHost(Platform& platform, void* window, const uint8_t* samplePack,
                   const uint8_t* instrumentPack)
@@ -129,7 +129,7 @@ HXRESULT initHostSized(Platform& platform, void* window, const uint8_t* samplePa
                  Packs{samplePack, samplePackSize, instrumentPack, instrumentPackSize, true});
 }
 
-} // namespace halvex
+}  // namespace halvex
 
 using namespace halvex;
 

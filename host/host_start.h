@@ -17,6 +17,6 @@ HXRESULT initHostSized(Platform& platform, void* window, const uint8_t* samplePa
                        uint32_t samplePackSize, const uint8_t* instrumentPack,
                        uint32_t instrumentPackSize);
 
-} // namespace halvex
+}  // namespace halvex
 
 #endif

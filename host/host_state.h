@@ -14,14 +14,14 @@
 
 namespace halvex {
 
-constexpr uint32_t kBlockBytes = BS_BLOCK_BYTES;              // 800: one engine tick
-constexpr uint32_t kRingBlocks = HX_RING_BLOCKS;              // 4
-constexpr uint32_t kRingBytes = kRingBlocks * kBlockBytes;    // 3200
+constexpr uint32_t kBlockBytes = BS_BLOCK_BYTES;            // 800: one engine tick
+constexpr uint32_t kRingBlocks = HX_RING_BLOCKS;            // 4
+constexpr uint32_t kRingBytes = kRingBlocks * kBlockBytes;  // 3200
 constexpr uint32_t kBufferBlocks = 64;
-constexpr uint32_t kBufferBytes = kBufferBlocks * kBlockBytes; // 51200, about 267 ms
+constexpr uint32_t kBufferBytes = kBufferBlocks * kBlockBytes;  // 51200, about 267 ms
 constexpr uint32_t kTimerPeriodMs = 4;
 constexpr uint32_t kTimerResolutionMs = 2;
-constexpr OutputFormat kOutputFormat{BS_RENDER_RATE, 2, 16}; // 192000 bytes a second
+constexpr OutputFormat kOutputFormat{BS_RENDER_RATE, 2, 16};  // 192000 bytes a second
 
 // Flags hold -1 when set and 0 when clear.
 struct HostState {
@@ -30,14 +30,14 @@ struct HostState {
 
     OutputDevice* device = nullptr;
     PeriodicTimer* timer = nullptr;
-    Mutex* tickMutex = nullptr;   // created when non-null
-    Mutex* engineMutex = nullptr; // created when non-null
+    Mutex* tickMutex = nullptr;    // created when non-null
+    Mutex* engineMutex = nullptr;  // created when non-null
 
     // The tick's own: written only by the tick (under tickMutex) and by
     // hx_init before the timer starts.
     int16_t renderRing[HX_RING_VALUES] = {};
-    uint32_t renderIndex = 0; // ring slot that the next render fills
-    uint32_t readIndex = 0;   // ring slot that the next copy takes
+    uint32_t renderIndex = 0;  // ring slot that the next render fills
+    uint32_t readIndex = 0;    // ring slot that the next copy takes
     uint32_t nextWritePos = 0;
     uint32_t lastPlayPos = 0;
     int32_t firstTick = 0;
@@ -54,9 +54,9 @@ struct HostState {
     uint32_t logBytes = 0;
     // What became of the open log, or of the last one tried (hx_getLogState).
     int32_t logStop = HX_LOG_COMPLETE;
-    int32_t logError = 0;   // errno of the failure that stopped it
-    uint32_t logBlocks = 0; // rendered since it began
-    std::string logPath;    // to remove a log that never held audio
+    int32_t logError = 0;    // errno of the failure that stopped it
+    uint32_t logBlocks = 0;  // rendered since it began
+    std::string logPath;     // to remove a log that never held audio
 };
 
 // The record itself; never destroyed, so a host left running at process exit
@@ -70,6 +70,6 @@ void onTimerTick(void* context);
 // not stopped by a failed write.  Called with engineMutex held.
 void appendToLog(HostState& host, const int16_t* block);
 
-} // namespace halvex
+}  // namespace halvex
 
 #endif

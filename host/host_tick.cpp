@@ -36,7 +36,7 @@ void fillRegion(HostState& host, const DeviceRegion& region)
     }
 }
 
-} // namespace
+}  // namespace
 
 void onTimerTick(void*)
 {
@@ -126,4 +126,4 @@ void onTimerTick(void*)
     tickMutex->unlock();
 }
 
-} // namespace halvex
+}  // namespace halvex

@@ -123,7 +123,7 @@ void finishLog(HostState& host)
     }
 }
 
-} // namespace
+}  // namespace
 
 namespace halvex {
 
@@ -150,10 +150,10 @@ void appendToLog(HostState& host, const int16_t* block)
     host.logStop = HX_LOG_WRITE_FAILED;
     host.logError = lastError();
     if (written > 0 && !truncateFile(host.logFile, host.logBytes))
-        host.logBytes += static_cast<uint32_t>(written); // the header must still tell the truth
+        host.logBytes += static_cast<uint32_t>(written);  // the header must still tell the truth
 }
 
-} // namespace halvex
+}  // namespace halvex
 
 extern "C" {
 
@@ -208,4 +208,4 @@ HX_API int32_t hx_getLogState(int32_t* open, uint32_t* fileBytes, uint32_t* bloc
     return stop;
 }
 
-} // extern "C"
+}  // extern "C"

@@ -138,7 +138,7 @@ void CommandHandler::report(Package package, const std::string& path, const Load
         return;
     failureReported_[i] = source == Source::Reload;
     const int text = result.outcome == LoadResult::Outcome::Invalid ? packageResource(package).invalidText
-                                                                      : IDS_FILE_UNREADABLE;
+                                                                    : IDS_FILE_UNREADABLE;
     warn(path + stringText(text));
 }
 

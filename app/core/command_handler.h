@@ -40,7 +40,11 @@ public:
     std::vector<std::string> watchedFiles() const;
 
 private:
-    enum class Source { Dialog, Named, Reload };
+    enum class Source {
+        Dialog,
+        Named,
+        Reload
+    };
 
     void openWithDialog(Package package);
     void loadAndReport(Package package, const std::string& path, Source source);

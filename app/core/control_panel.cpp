@@ -8,10 +8,10 @@ namespace {
 
 // The areas that change from one refresh to the next.
 constexpr Rect kRefreshAreas[] = {
-    {16, 20, 304, 93},    // information text
-    {16, 148, 176, 164},  // volume legend
-    {200, 116, 488, 162}, // effect controls
-    {328, 20, 488, 88},   // wave view
+    {16, 20, 304, 93},     // information text
+    {16, 148, 176, 164},   // volume legend
+    {200, 116, 488, 162},  // effect controls
+    {328, 20, 488, 88},    // wave view
 };
 
 }  // namespace

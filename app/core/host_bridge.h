@@ -43,11 +43,15 @@ private:
 
 // How a load ended.  Unreadable and Invalid leave the package unloaded.
 struct LoadResult {
-    enum class Outcome { Loaded, Unreadable, Invalid };
+    enum class Outcome {
+        Loaded,
+        Unreadable,
+        Invalid
+    };
     Outcome outcome = Outcome::Unreadable;
-    HXRESULT status = kAccessDenied;     // of readPackageFile
-    std::string error;                   // Invalid: what the package checks found
-    std::vector<std::string> warnings;   // Loaded: what will not play as meant
+    HXRESULT status = kAccessDenied;    // of readPackageFile
+    std::string error;                  // Invalid: what the package checks found
+    std::vector<std::string> warnings;  // Loaded: what will not play as meant
 };
 
 // The engine's dimensions, as hx_getInfo gives them.

@@ -11,10 +11,12 @@ namespace {
 
 // The 16 colours of the oldest displays, as 0xRRGGBB; the art names them by
 // hexadecimal digit ('.' is transparent).
+// clang-format off
 constexpr uint32_t kIconPalette[16] = {
     0x000000, 0x800000, 0x008000, 0x808000, 0x000080, 0x800080, 0x008080, 0xC0C0C0,
     0x808080, 0xFF0000, 0x00FF00, 0xFFFF00, 0x0000FF, 0xFF00FF, 0x00FFFF, 0xFFFFFF,
 };
+// clang-format on
 
 using IconRows = std::array<const char*, 16>;
 
@@ -101,7 +103,7 @@ constexpr IconRows kAboutArt = {
 struct IconArt {
     int id;
     const IconRows* rows;
-    char ink;  // the colour of '#'
+    char ink;    // the colour of '#'
     bool small;  // also made at 16 x 16
 };
 

@@ -82,10 +82,12 @@ constexpr Accelerator kAccelerators[] = {
 };
 
 // 186 x 87 dialog units: the icon, the text, the version group box and OK.
+// clang-format off
 constexpr AboutBox kAboutBox = {
     "About Veskar", "Veskar Auditioning Suite", "Version 1.0cz", "OK", 186, 87,
     Rect::sized(9, 5, 20, 20), Rect::sized(33, 7, 150, 20), Rect::sized(7, 28, 172, 34), Rect::sized(68, 66, 50, 14),
 };
+// clang-format on
 
 constexpr TrackbarSetup kTrackbars[] = {
     {IDC_VOLUME_TRACKBAR, 0, 127, 16, 16, 127},
@@ -103,14 +105,10 @@ constexpr FileFilter kLogFilters[] = {{"Sounds (*.wav)", "*.WAV"}, kAllFiles};
 constexpr FileDialogSpec::Mode kOpen = FileDialogSpec::Mode::Open;
 
 constexpr PackageResource kPackageResources[] = {
-    {Package::Samples, "sample pack", "smp", ID_FILE_OPENSAMPLES, IDS_INVALID_SAMPLES,
-     {kOpen, kSampleFilters, nullptr}},
-    {Package::Instruments, "instrument pack", "ins", ID_FILE_OPENINSTRUMENTS,
-     IDS_INVALID_INSTRUMENTS, {kOpen, kInstrumentFilters, nullptr}},
-    {Package::Music, "music track", "mus", ID_FILE_OPENMUSIC, IDS_INVALID_MUSIC,
-     {kOpen, kMusicFilters, nullptr}},
-    {Package::Effect, "sound effect", "sfx", ID_FILE_OPENSFX, IDS_INVALID_EFFECT,
-     {kOpen, kEffectFilters, nullptr}},
+    {Package::Samples, "sample pack", "smp", ID_FILE_OPENSAMPLES, IDS_INVALID_SAMPLES, {kOpen, kSampleFilters, nullptr}},
+    {Package::Instruments, "instrument pack", "ins", ID_FILE_OPENINSTRUMENTS, IDS_INVALID_INSTRUMENTS, {kOpen, kInstrumentFilters, nullptr}},
+    {Package::Music, "music track", "mus", ID_FILE_OPENMUSIC, IDS_INVALID_MUSIC, {kOpen, kMusicFilters, nullptr}},
+    {Package::Effect, "sound effect", "sfx", ID_FILE_OPENSFX, IDS_INVALID_EFFECT, {kOpen, kEffectFilters, nullptr}},
 };
 
 constexpr FileDialogSpec kLogDialog = {FileDialogSpec::Mode::Save, kLogFilters, "wav"};

@@ -19,7 +19,11 @@ const char* stringText(int id);
 
 // ---- Main menu (IDR_MAINMENU) ----
 
-enum class MenuPopup { File = 0, Playback = 1, Help = 2 };
+enum class MenuPopup {
+    File = 0,
+    Playback = 1,
+    Help = 2
+};
 
 // One item of a popup; a separator has no text and command 0 (separators
 // count as positions).  `enabled` is the state before the first command.
@@ -117,7 +121,12 @@ std::span<const TrackbarSetup> trackbarSetups();
 // ---- Packages and file dialogs ----
 
 // The four kinds of package, in the order they open when named together.
-enum class Package { Samples = 0, Instruments = 1, Music = 2, Effect = 3 };
+enum class Package {
+    Samples = 0,
+    Instruments = 1,
+    Music = 2,
+    Effect = 3
+};
 inline constexpr int kPackageKinds = 4;
 inline constexpr Package kPackages[] = {Package::Samples, Package::Instruments, Package::Music, Package::Effect};
 
@@ -136,7 +145,10 @@ struct FileFilter {
 };
 
 struct FileDialogSpec {
-    enum class Mode { Open, Save } mode;
+    enum class Mode {
+        Open,
+        Save
+    } mode;
     std::span<const FileFilter> filters;  // the first is selected
     const char* defaultExtension;         // appended to a name without one; null for none
 };

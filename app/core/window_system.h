@@ -10,8 +10,15 @@
 
 namespace veskar {
 
-enum class MessageButtons { Ok, RetryCancel };
-enum class MessageAnswer { Ok, Retry, Cancel };
+enum class MessageButtons {
+    Ok,
+    RetryCancel
+};
+enum class MessageAnswer {
+    Ok,
+    Retry,
+    Cancel
+};
 
 class WindowSystem {
 public:

@@ -208,7 +208,8 @@ void MainWindow::invalidate(const Rect& area)
 {
     // Painted by updateNow, or else as soon as the window thread is free.
     if (invalid_.isEmpty())
-        QMetaObject::invokeMethod(this, [this] { client_->update(takeInvalid()); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this] { client_->update(takeInvalid()); }, Qt::QueuedConnection);
     invalid_ += toQRect(area);
 }
 

@@ -8,7 +8,7 @@
 #include "app/core/resource_ids.h"
 
 #ifndef IDC_STATIC
-#define IDC_STATIC (-1)
+#  define IDC_STATIC (-1)
 #endif
 
 #endif

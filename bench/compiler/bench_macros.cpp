@@ -69,9 +69,7 @@ void BM_SoundEffectScript(benchmark::State& state)
     reportThroughput(state, script.size(), size_t(state.range(0)));
 }
 
-} // namespace
+}  // namespace
 
-BENCHMARK(BM_InstrumentScript)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)
-    ->Complexity(benchmark::oN);
-BENCHMARK(BM_SoundEffectScript)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)
-    ->Complexity(benchmark::oN);
+BENCHMARK(BM_InstrumentScript)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->Complexity(benchmark::oN);
+BENCHMARK(BM_SoundEffectScript)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->Complexity(benchmark::oN);

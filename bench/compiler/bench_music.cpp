@@ -30,7 +30,8 @@ GeneratedMusic generateMusic(int blocks)
     for (int c = 0; c < kChannels; ++c) {
         const std::string next = std::to_string((c + 1) % kChannels);
         std::string script = "main" + std::to_string(c) + " 10\n{\n  using lead\n  pan 100 80\n"
-                             "  loop -1\n  call riff" + std::to_string(c) + "_0\n  endloop\n  end\n}\n";
+                                                          "  loop -1\n  call riff" +
+                             std::to_string(c) + "_0\n  endloop\n  end\n}\n";
         for (int i = 0; i < perChannel; ++i) {
             script += "riff" + std::to_string(c) + "_" + std::to_string(i) + "\n{\n";
             script += "  using bass\n  c.4 12\n  wait 6\n  rest 6\n  pitch 0.100 -1\n  ds5 24\n";
@@ -66,9 +67,8 @@ void BM_MusicScripts(benchmark::State& state)
     reportThroughput(state, music.bytes, size_t(state.range(0)));
 }
 
-} // namespace
+}  // namespace
 
 // 10x the input should take about 10x the time: compare the two lines, or the
 // BigO/RMS estimate over all three.
-BENCHMARK(BM_MusicScripts)->Arg(10000)->Arg(100000)->Arg(1000)->Unit(benchmark::kMillisecond)
-    ->Complexity(benchmark::oN);
+BENCHMARK(BM_MusicScripts)->Arg(10000)->Arg(100000)->Arg(1000)->Unit(benchmark::kMillisecond)->Complexity(benchmark::oN);

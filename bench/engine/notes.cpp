@@ -8,7 +8,7 @@ namespace {
 // Note lengths in ticks: 28.8 on average.
 constexpr uint32_t kNoteTicks[] = {20, 24, 28, 33, 39};
 
-} // namespace
+}  // namespace
 
 NoteWorkload::NoteWorkload(const NoteRange& range) : range_(range)
 {

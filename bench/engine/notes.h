@@ -15,9 +15,9 @@
 
 struct NoteRange {
     const char* name;
-    uint32_t minStep; // 16.16
+    uint32_t minStep;  // 16.16
     uint32_t maxStep;
-    uint32_t minLength; // bytes, powers of two
+    uint32_t minLength;  // bytes, powers of two
     uint32_t maxLength;
 };
 

@@ -32,7 +32,7 @@ uint32_t sampleLength(int e)
 
 uint32_t stepOf(int e)
 {
-    return 0x8000 + static_cast<uint32_t>(e) * 0x1800; // 0.5 .. 1.906
+    return 0x8000 + static_cast<uint32_t>(e) * 0x1800;  // 0.5 .. 1.906
 }
 
 bool isLooping(int e)
@@ -66,7 +66,7 @@ std::vector<uint8_t> macroOf(int e)
     return code;
 }
 
-} // namespace
+}  // namespace
 
 BusyScenario::BusyScenario()
 {

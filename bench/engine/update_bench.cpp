@@ -142,7 +142,7 @@ void registerAll()
     }
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv)
 {

@@ -34,7 +34,7 @@ int sounding(const Voice* voices)
     std::exit(2);
 }
 
-} // namespace
+}  // namespace
 
 // One tick of the mixer at the chosen level: what callgrind.sh counts
 // besides bs_update.

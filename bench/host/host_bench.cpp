@@ -50,7 +50,7 @@ struct SoundWatch {
     // the first sound, and that sound's frame within the piece.
     Clock::time_point at;
     uint32_t offset = 0;
-    std::atomic<uint64_t> silentBytes{0}; // taken since the last sound
+    std::atomic<uint64_t> silentBytes{0};  // taken since the last sound
 };
 
 void watchTake(void* context, const uint8_t* bytes, uint32_t count, uint64_t)
@@ -117,7 +117,7 @@ void HostLatencyUnderLoad(benchmark::State& state)
     uint32_t blocks = 0;
     uint32_t guardMoves = 0;
     uint32_t lead = 0;
-    double pace = 0; // seconds of audio the device took per second
+    double pace = 0;  // seconds of audio the device took per second
 
     for (auto _ : state) {
         std::atomic<bool> stop{false};
@@ -141,7 +141,7 @@ void HostLatencyUnderLoad(benchmark::State& state)
         std::mt19937 random(12345);
         std::uniform_int_distribution<int> pause(0, 20);
         auto end = Clock::now() + std::chrono::duration<double>(seconds());
-        std::this_thread::sleep_for(std::chrono::milliseconds(300)); // past the start
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));  // past the start
         lead = writeLead();
         while (Clock::now() < end) {
             watch.sounded = false;
@@ -230,6 +230,6 @@ void Tick(benchmark::State& state)
 // Ten thousand ticks: the music and all eight effects play throughout.
 BENCHMARK(Tick)->Iterations(10000);
 
-} // namespace
+}  // namespace
 
 BENCHMARK_MAIN();

@@ -39,6 +39,7 @@ int main(int argc, char** argv)
     }
     const std::string folder = argv[1];
     using namespace samplegen;
+    // clang-format off
     const struct {
         const char* name;
         std::vector<int8_t> (*make)();
@@ -47,6 +48,7 @@ int main(int argc, char** argv)
         {"pluck.pcm", makePluck}, {"drums.pcm", makeDrums}, {"crash.pcm", makeCrash},
         {"noise.pcm", makeNoise}, {"square.pcm", makeSquare},
     };
+    // clang-format on
     for (const auto& file : files)
         if (!writeFile(folder + "/" + file.name, file.make()))
             return 1;

@@ -11,7 +11,7 @@ namespace {
 uint32_t decayQ16(uint32_t samples)
 {
     const uint64_t one = uint64_t(1) << 32;
-    const uint64_t x = one / samples;                 // Q32
+    const uint64_t x = one / samples;                   // Q32
     const uint64_t factor = one - x + ((x * x) >> 33);  // Q32
     return static_cast<uint32_t>(factor >> 16);
 }

@@ -15,9 +15,9 @@ namespace halvex {
 
 // PCM format of the device and of the looping buffer.
 struct OutputFormat {
-    uint32_t frameRate;     // frames per second
-    uint16_t channels;      // interleaved, left first
-    uint16_t bitsPerSample; // signed little-endian samples
+    uint32_t frameRate;      // frames per second
+    uint16_t channels;       // interleaved, left first
+    uint16_t bitsPerSample;  // signed little-endian samples
 };
 
 // A writable part of the looping buffer, handed out by OutputDevice::lock.
@@ -93,6 +93,6 @@ public:
 // The platform this build runs on (chosen at build time).
 Platform& defaultPlatform();
 
-} // namespace halvex
+}  // namespace halvex
 
 #endif

@@ -25,9 +25,9 @@ Commands menuOrder(std::initializer_list<Commands> groups)
     return commands;
 }
 
-const Commands kRunning = {ID_FILE_OPENMUSIC,  ID_FILE_OPENSFX,    ID_FILE_LOGOUTPUT,
+const Commands kRunning = {ID_FILE_OPENMUSIC, ID_FILE_OPENSFX, ID_FILE_LOGOUTPUT,
                            ID_PLAYBACK_PAUSE, ID_PLAYBACK_RESUME, ID_PLAYBACK_STOPALL};
-const Commands kLogging = {ID_FILE_OPENMUSIC,  ID_FILE_OPENSFX,    ID_FILE_STOPLOGGING,
+const Commands kLogging = {ID_FILE_OPENMUSIC, ID_FILE_OPENSFX, ID_FILE_STOPLOGGING,
                            ID_PLAYBACK_PAUSE, ID_PLAYBACK_RESUME, ID_PLAYBACK_STOPALL};
 const Commands kMusic = {ID_PLAYBACK_PLAYMUSIC, ID_PLAYBACK_STOPMUSIC};
 const Commands kEffect = {ID_PLAYBACK_PLAYSFX, ID_PLAYBACK_STOPSFX};
@@ -189,11 +189,13 @@ TEST_F(CommandHandlerTest, PlaybackCommandsReachTheHost)
         int command;
         bool musicPlays;
     };
+    // clang-format off
     const Step steps[] = {
         {ID_PLAYBACK_PLAYMUSIC, true}, {ID_PLAYBACK_STOPMUSIC, false}, {ID_PLAYBACK_PLAYMUSIC, true},
         {ID_PLAYBACK_STOPALL, false},  {ID_PLAYBACK_PLAYMUSIC, true},  {ID_PLAYBACK_PAUSE, true},
         {ID_PLAYBACK_RESUME, true},
     };
+    // clang-format on
     for (const Step& step : steps) {
         SCOPED_TRACE(step.command);
         app->onCommand(step.command);

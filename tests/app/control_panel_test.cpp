@@ -7,8 +7,7 @@ namespace {
 
 TEST(PanningLevels, CentreIsBoth127AndEachEndSilencesOneSide)
 {
-    const int cases[][3] = {{0, 127, 0},     {1, 127, 1},     {127, 127, 127},
-                            {128, 127, 127}, {129, 126, 127}, {255, 0, 127}};
+    const int cases[][3] = {{0, 127, 0}, {1, 127, 1}, {127, 127, 127}, {128, 127, 127}, {129, 126, 127}, {255, 0, 127}};
     for (const auto& c : cases) {
         int left = -1, right = -1;
         panningLevels(c[0], &left, &right);
@@ -61,12 +60,10 @@ TEST_F(ControlPanelTest, TrackbarsSnapBackUnlessTheirChangeIsTaken)
     const Case cases[] = {
         {"host not running", [] {}, {10, 20, 30}, {127, 127, 128}, {127, 127, 128, 127, 127}},
         {"running, no effect", [&] { openAll(true, false); }, {10, 20, 30}, {10, 127, 128}, {10, 127, 128, 127, 127}},
-        {"running with an effect", [&] { open(Package::Effect, effectFile); }, {40, 20, 30}, {40, 20, 30},
-         {40, 20, 30, 127, 30}},
+        {"running with an effect", [&] { open(Package::Effect, effectFile); }, {40, 20, 30}, {40, 20, 30}, {40, 20, 30, 127, 30}},
         {"caps", [] {}, {200, 0, 300}, {127, 1, 255}, {127, 1, 255, 0, 127}},
         {"below the ranges", [] {}, {-5, -5, -5}, {0, 1, 0}, {0, 1, 0, 127, 0}},
-        {"host closed again keeps the stored values", [&] { open(Package::Samples, scratch("missing.smp")); },
-         {50, 60, 70}, {0, 1, 0}, {0, 1, 0, 127, 0}},
+        {"host closed again keeps the stored values", [&] { open(Package::Samples, scratch("missing.smp")); }, {50, 60, 70}, {0, 1, 0}, {0, 1, 0, 127, 0}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

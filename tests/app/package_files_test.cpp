@@ -19,8 +19,7 @@ TEST(CommandLine, FilesSortByKindAndAnythingElseIsAnError)
     };
     const Case cases[] = {
         {{}, Action::Open, {"", "", "", ""}, ""},
-        {{"boom.SFX", "song.mus", "dir/song.Ins", "song.smp"}, Action::Open,
-         {"song.smp", "dir/song.Ins", "song.mus", "boom.SFX"}, ""},
+        {{"boom.SFX", "song.mus", "dir/song.Ins", "song.smp"}, Action::Open, {"song.smp", "dir/song.Ins", "song.mus", "boom.SFX"}, ""},
         {{"--", "-odd.smp"}, Action::Open, {"-odd.smp", "", "", ""}, ""},
         {{"song.smp", "--help", "x.wav"}, Action::Help, {}, "usage: Veskar [FILE]..."},
         {{"-h"}, Action::Help, {}, "usage: Veskar"},

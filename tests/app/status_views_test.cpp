@@ -39,7 +39,9 @@ protected:
         std::string rows;
         for (int y = 0; y < WaveImage::kHeight; ++y) {
             const uint32_t p = image.pixel(x, y);
-            rows += p == palette.left ? 'L' : p == palette.right ? 'R' : p == palette.overlap ? 'M' : '.';
+            rows += p == palette.left ? 'L' : p == palette.right ? 'R'
+                                          : p == palette.overlap ? 'M'
+                                                                 : '.';
         }
         return rows;
     }
@@ -189,9 +191,11 @@ TEST_F(ViewsTest, TheTimerRefreshesTheLiveAreasOnlyWhileTheHostRuns)
     EXPECT_EQ(window.updates, 0);
     openAll(false, false);
     app->onTimer();
+    // clang-format off
     const std::vector<Rect> areas = {
         {16, 20, 304, 93}, {16, 148, 176, 164}, {200, 116, 488, 162}, {328, 20, 488, 88}, {16, 190, 488, 450},
     };
+    // clang-format on
     EXPECT_EQ(window.invalidated, areas);
     EXPECT_EQ(window.updates, 1);
     EXPECT_EQ(app->channelStatusView().area(), (Rect{16, 190, 488, 15 * 16 + 210}));

@@ -45,7 +45,7 @@ void appendWait(std::vector<uint8_t>& out, uint32_t ticks)
     out.insert(out.end(), run, run + n);
 }
 
-} // namespace
+}  // namespace
 
 Image samplePack(const std::vector<SampleDef>& samples)
 {
@@ -168,4 +168,4 @@ Image Music::build(const std::vector<std::pair<int8_t, std::string>>& tracks) co
     return Image(out);
 }
 
-} // namespace testing_images
+}  // namespace testing_images

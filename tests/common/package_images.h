@@ -35,8 +35,8 @@ constexpr uint32_t hz(uint32_t whole) { return whole << 16; }
 
 struct SampleDef {
     std::vector<int8_t> data;
-    uint32_t sampleRate = hz(48000);       // 16.16
-    uint32_t contentFrequency = hz(440);   // 16.16
+    uint32_t sampleRate = hz(48000);      // 16.16
+    uint32_t contentFrequency = hz(440);  // 16.16
 };
 Image samplePack(const std::vector<SampleDef>& samples);
 
@@ -70,7 +70,11 @@ public:
 
 private:
     Macro& op(uint8_t b) { return u8(b); }
-    Macro& u8(uint8_t b) { bytes_.push_back(b); return *this; }
+    Macro& u8(uint8_t b)
+    {
+        bytes_.push_back(b);
+        return *this;
+    }
     Macro& u16(uint16_t v) { return u8(static_cast<uint8_t>(v)).u8(static_cast<uint8_t>(v >> 8)); }
     Macro& u32(uint32_t v) { return u16(static_cast<uint16_t>(v)).u16(static_cast<uint16_t>(v >> 16)); }
     std::vector<uint8_t> bytes_;
@@ -100,7 +104,11 @@ public:
 
 private:
     Music& op(uint8_t b) { return u8(b); }
-    Music& u8(uint8_t b) { bytes_.push_back(b); return *this; }
+    Music& u8(uint8_t b)
+    {
+        bytes_.push_back(b);
+        return *this;
+    }
     Music& u32(uint32_t v);
     uint32_t labelAt(const std::string& name) const;
     std::vector<uint8_t> bytes_;
@@ -108,6 +116,6 @@ private:
     std::vector<std::pair<uint32_t, std::string>> calls_;
 };
 
-} // namespace testing_images
+}  // namespace testing_images
 
 #endif

@@ -4,15 +4,15 @@
 #include <cstring>
 
 #if defined(_WIN32)
-#include <windows.h>
+#  include <windows.h>
 
-#include "files/windows/wide_name.h"
+#  include "files/windows/wide_name.h"
 #else
-#include <fcntl.h>
-#include <sys/wait.h>
-#include <unistd.h>
+#  include <fcntl.h>
+#  include <sys/wait.h>
+#  include <unistd.h>
 
-#include <filesystem>
+#  include <filesystem>
 #endif
 
 namespace test_programs {
@@ -93,8 +93,6 @@ std::string readBack(HANDLE file)
         bytes.append(chunk, got);
     return bytes;
 }
-
-
 
 }  // namespace
 

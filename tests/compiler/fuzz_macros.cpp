@@ -68,7 +68,7 @@ void checkPackages(bool soundEffects)
     }
 }
 
-} // namespace
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

@@ -56,7 +56,7 @@ void checkTrack()
     uint8_t* image = nullptr;
     uint32_t size = 0;
     if (buildMusicTrack(&image, &size) != 0)
-        return; // an unresolved call
+        return;  // an unresolved call
     uint32_t tracks = bs_readU32(image + BS_HEADER_COUNT_OFFSET);
     uint64_t header = BS_HEADER_SIZE + uint64_t(BS_TRACK_ENTRY_SIZE) * tracks;
     if (std::memcmp(image, BS_MAGIC_MUSIC, 4) != 0 || tracks != trackCount() || header > size)
@@ -76,7 +76,7 @@ void checkTrack()
     std::free(image);
 }
 
-} // namespace
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

@@ -81,4 +81,4 @@ public:
     }
 };
 
-} // namespace script_test
+}  // namespace script_test

@@ -12,12 +12,12 @@ using bscomp_test::MessageCapture;
 // Allocation failures must reach growArray as a null block, as they would without the
 // sanitizer, rather than stop the test.
 #if defined(__has_feature)
-#if __has_feature(address_sanitizer)
+#  if __has_feature(address_sanitizer)
 extern "C" const char* __asan_default_options()
 {
     return "allocator_may_return_null=1";
 }
-#endif
+#  endif
 #endif
 
 namespace {

@@ -8,8 +8,8 @@
 
 #include "bscomp_test_support.h"
 
-using bscomp_test::TempDir;
 using bscomp_test::runBscomp;
+using bscomp_test::TempDir;
 
 namespace {
 

@@ -10,9 +10,9 @@
 
 #include "bscomp_test_support.h"
 
+using bscomp_test::runBscomp;
 using bscomp_test::RunResult;
 using bscomp_test::TempDir;
-using bscomp_test::runBscomp;
 
 namespace {
 
@@ -169,7 +169,8 @@ TEST_F(Driver, ASourceThatCannotBeReadThroughFailsTheRun)
     EXPECT_EQ(r.status, 1);
     r = run({"-mus", "out.mus", "script.txt", "script.txt", "/proc/self/mem"});
     EXPECT_EQ(r.err, "WARNING- No macros defined, are you sure about this?\n"
-                     "WARNING- No main block found for channel : script.txt\n" + unreadable);
+                     "WARNING- No main block found for channel : script.txt\n" +
+                         unreadable);
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(dir.list(), before);
 }

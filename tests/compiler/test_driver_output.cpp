@@ -8,9 +8,9 @@
 #include <vector>
 
 #if !defined(_WIN32)
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#  include <fcntl.h>
+#  include <sys/stat.h>
+#  include <unistd.h>
 #endif
 
 #include "bscomp_test_support.h"
@@ -21,11 +21,11 @@
 #include "compiler/output.h"
 #include "compiler/samples.h"
 
+using bscomp_test::memorySource;
 using bscomp_test::MessageCapture;
+using bscomp_test::runBscomp;
 using bscomp_test::RunResult;
 using bscomp_test::TempDir;
-using bscomp_test::memorySource;
-using bscomp_test::runBscomp;
 using bscomp_test::u32At;
 
 namespace fs = std::filesystem;
@@ -93,9 +93,10 @@ TEST_F(SafeOutput, NamesInAnyLanguage)
 {
     const fs::path folder(dir.path());
     const auto utf8 = [](const std::string& name) { return fs::path(std::u8string(name.begin(), name.end())); };
-    const std::string pcm = "s\xC3\xB6n.raw";                     // an o with umlaut
-    const std::string descriptor = "\xC3\xA9" "chantillons.txt";  // an e with acute
-    const std::string pack = "\xE9\x9F\xB3.smp";                  // a CJK character
+    const std::string pcm = "s\xC3\xB6n.raw";  // an o with umlaut
+    const std::string descriptor = "\xC3\xA9"
+                                   "chantillons.txt";  // an e with acute
+    const std::string pack = "\xE9\x9F\xB3.smp";       // a CJK character
     std::ofstream(folder / utf8(pcm), std::ios::binary) << "abcdefghij";
     std::ofstream(folder / utf8(descriptor), std::ios::binary) << "a " + pcm + " 100 100\n";
     std::string longName;  // its temporary file's name is cut short between two characters
@@ -158,10 +159,10 @@ TEST_F(SafeOutput, ASourceNamedAsTheOutputIsNeverReplaced)
     // Windows spellings: backslashes, another case, the whole path.
     const std::string whole = fs::path(dir / "good.txt").make_preferred().string();
     cases.insert(cases.end(), {
-        {{"-smp", ".\\GOOD.TXT", "good.txt"}, ".\\GOOD.TXT"},
-        {{"-ins", "sub\\..\\Lead.txt", "good.txt", "lead.txt"}, "sub\\..\\Lead.txt"},
-        {{"-smp", whole, "hard.txt"}, whole},
-    });
+                                  {{"-smp", ".\\GOOD.TXT", "good.txt"}, ".\\GOOD.TXT"},
+                                  {{"-ins", "sub\\..\\Lead.txt", "good.txt", "lead.txt"}, "sub\\..\\Lead.txt"},
+                                  {{"-smp", whole, "hard.txt"}, whole},
+                              });
 #else
     ASSERT_EQ(symlink("../lead.txt", (dir / "sub/link.txt").c_str()), 0);
     cases.push_back({{"-ins", "sub/link.txt", "good.txt", "lead.txt"}, "sub/link.txt"});
@@ -181,12 +182,12 @@ TEST_F(SafeOutput, ASourceNamedAsTheOutputIsNeverReplaced)
     std::vector<Case> late = {
         {{"-smp", "a.raw", "good.txt"}, "SMP Mode...\nParsing sample descriptor file : good.txt\nSaving sample package to : a.raw\n"},
         {{"-ins", "a.raw", "good.txt", "lead.txt"}, "INS Mode...\nParsing sample descriptor file : good.txt\n"
-            "Parsing macro script file : lead.txt\nSaving instrument package to : a.raw\n"},
+                                                    "Parsing macro script file : lead.txt\nSaving instrument package to : a.raw\n"},
     };
 #if !defined(_WIN32)
     ASSERT_EQ(symlink("a.raw", (dir / "pcm.lnk").c_str()), 0);
     late.push_back({{"-ins", "pcm.lnk", "good.txt", "lead.txt"}, "INS Mode...\nParsing sample descriptor file : good.txt\n"
-            "Parsing macro script file : lead.txt\nSaving instrument package to : pcm.lnk\n"});
+                                                                 "Parsing macro script file : lead.txt\nSaving instrument package to : pcm.lnk\n"});
 #endif
     for (const Case& c : late) {
         SCOPED_TRACE(c.arguments[1]);

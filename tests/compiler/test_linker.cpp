@@ -173,4 +173,4 @@ TEST(MusicTrack, ManyBlocksCallsAndChannels)
     }
 }
 
-} // namespace
+}  // namespace

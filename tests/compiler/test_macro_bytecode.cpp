@@ -64,9 +64,9 @@ TEST(MacroBytecode, EveryOtherCommandClosesTheWaitRun)
 TEST(MacroBytecode, WaitsBeyondTwentyEightBitsOrNegativeAreRefused)
 {
     const char* const refused[] = {
-        "wait 268435456\n",                // a single wait too long for a run
-        "wait 268435455\nrest 1\n",        // a joined run too long
-        "wait 200000000\nwait 68435456\n", // the same, from two large parts
+        "wait 268435456\n",                 // a single wait too long for a run
+        "wait 268435455\nrest 1\n",         // a joined run too long
+        "wait 200000000\nwait 68435456\n",  // the same, from two large parts
         "wait -1\n",
         "rest $80000000\n",
     };
@@ -77,7 +77,8 @@ TEST(MacroBytecode, WaitsBeyondTwentyEightBitsOrNegativeAreRefused)
         RunResult result = folder.instruments(script);
         int line = 4 + int(std::count(body, body + std::strlen(body), '\n')) - 1;
         EXPECT_EQ(result.err, "ERROR- Value out of range\nERROR- Invalid command syntax in : "
-                              "instruments.txt," + std::to_string(line) + "\n");
+                              "instruments.txt," +
+                                  std::to_string(line) + "\n");
         EXPECT_EQ(result.status, 1);
         EXPECT_FALSE(folder.exists("out.ins"));
     }
@@ -135,4 +136,4 @@ TEST(MacroBytecode, HeaderCommandsBeforeTheChannelBlockComeFirst)
               hex("BSFX" + bytes({1, 0, 0, 0, 0, 0, 0, 0, 0x10, 0, 0, 0}) + code));
 }
 
-} // namespace
+}  // namespace

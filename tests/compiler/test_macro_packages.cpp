@@ -236,4 +236,4 @@ TEST(SoundEffects, EffectFilesAreNamedInTheScriptsFolder)
     }
 }
 
-} // namespace
+}  // namespace

@@ -10,7 +10,7 @@ using namespace script_test;
 
 struct MessageCase {
     const char* script;
-    const char* messages; // everything bscomp prints on standard error
+    const char* messages;  // everything bscomp prints on standard error
 };
 
 void expectInstrumentMessages(const MessageCase& c, int status)
@@ -73,8 +73,8 @@ TEST(MacroParser, HeaderLinesThatAreAccepted)
     EXPECT_EQ(result.err, "WARNING- No priority specified for sound effect : effects.txt,16\n"
                           "WARNING- Sound effect label is not a C identifier : hit-2 in : effects.txt,21\n");
     EXPECT_EQ(folder.readText("effects.h"), "#define BPRI_quiet\t\t-128\n#define BPRI_loud\t\t127\n"
-                                        "#define BPRI_odd\t\t12\n#define BPRI_Soft\t\t127\n"
-                                        "#define BPRI_hit-2\t\t3\n");
+                                            "#define BPRI_odd\t\t12\n#define BPRI_Soft\t\t127\n"
+                                            "#define BPRI_hit-2\t\t3\n");
     EXPECT_TRUE(folder.exists("hit-2.sfx"));
     // Instruments are no files: labels differing in case are two macros.
     result = folder.instruments("lead\ns piano\n{\nn\n}\nLEAD\ns piano\n{\nn\n}\n");
@@ -143,7 +143,7 @@ TEST(MacroParser, CommandChecksAreFollowedByTheSyntaxMessage)
     const char* const syntax = "ERROR- Invalid command syntax in : instruments.txt,4\n";
     struct Case {
         const char* line;
-        std::string refusal; // printed before the syntax message
+        std::string refusal;  // printed before the syntax message
     };
     const Case cases[] = {
         {"sample flute", "ERROR- Unable to locate sample with name : flute in : instruments.txt,4\n"},
@@ -204,4 +204,4 @@ TEST(MacroParser, LongLinesAndCarriageReturns)
     EXPECT_EQ(result.err, "ERROR- Invalid command : jump in : effects.txt,4\n");
 }
 
-} // namespace
+}  // namespace

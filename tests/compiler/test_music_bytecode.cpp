@@ -108,4 +108,4 @@ TEST(MusicBytecode, NoteOffFromTheFirstScriptDoesNotLeakIntoTheNext)
               hex(bytes({0x03, 0x30, 0x81, 0x00, 0x00})));
 }
 
-} // namespace
+}  // namespace

@@ -11,7 +11,7 @@ const char kInstruments[] = "lead\ns piano\n{\nvolume 127\nnoteoff\nvolume 0\nen
 
 struct MessageCase {
     std::vector<std::string> channels;
-    std::string messages; // everything bscomp prints on standard error
+    std::string messages;  // everything bscomp prints on standard error
 };
 
 void expectFailure(const MessageCase& c)
@@ -145,4 +145,4 @@ TEST(MusicParser, InstrumentsFileIsReadWithoutSampleLookup)
     EXPECT_EQ(result.out.find("channel0.txt"), std::string::npos);
 }
 
-} // namespace
+}  // namespace

@@ -19,6 +19,7 @@ struct IntegerCase {
 
 TEST(ParseInteger, ReadsEveryNotation)
 {
+    // clang-format off
     const IntegerCase cases[] = {
         {"0", 0},           {"-7", -7},         {"+12", 12},          {"12abc", 12},
         {"1.5", 1},         {"2147483647", INT32_MAX}, {"-2147483648", INT32_MIN},
@@ -26,6 +27,7 @@ TEST(ParseInteger, ReadsEveryNotation)
         {"$-1", -1},        {"$7fg", 127},      {"%1010", 10},        {"%0", 0},
         {"%11111111111111111111111111111111", -1},
     };
+    // clang-format on
     for (const IntegerCase& c : cases) {
         MessageCapture messages;
         int32_t value = kUntouched;
@@ -97,6 +99,7 @@ constexpr uint32_t fixed(int integer, uint32_t fraction)
 TEST(ScanDecimal, ReadsLeadingDigitsAndSaturates)
 {
     constexpr int64_t kSaturated = INT64_C(1) << 40;
+    // clang-format off
     const struct {
         const char* text;
         bool ok;
@@ -108,6 +111,7 @@ TEST(ScanDecimal, ReadsLeadingDigitsAndSaturates)
         {"", false, 0},        {"-", false, 0},          {"x1", false, 0},  {"$10", false, 0},
         {"- 1", false, 0},
     };
+    // clang-format on
     for (const auto& c : cases) {
         MessageCapture messages;
         int64_t value = kUntouched;
@@ -122,10 +126,10 @@ TEST(ParseFixed16, ReadsIntegerAndFractionUnits)
     const FixedCase cases[] = {
         {"1", fixed(1, 0)},
         {"1.", fixed(1, 0)},
-        {"1.32768", fixed(1, 32768)},    // 1.5
-        {"1.5", fixed(1, 5)},            // 1 + 5/65536: the fraction counts units
+        {"1.32768", fixed(1, 32768)},  // 1.5
+        {"1.5", fixed(1, 5)},          // 1 + 5/65536: the fraction counts units
         {"0.65535", fixed(0, 65535)},
-        {"1.65536", fixed(1, 0)},        // the fraction keeps its low 16 bits
+        {"1.65536", fixed(1, 0)},  // the fraction keeps its low 16 bits
         {"1.70000", fixed(1, 70000 & 0xFFFF)},
         {"-5", fixed(-5, 0)},
         {"-1.32768", fixed(-2, 32768)},  // -1.5
@@ -136,11 +140,11 @@ TEST(ParseFixed16, ReadsIntegerAndFractionUnits)
         {"-40000", fixed(-32768, 0)},
         {"-32768", fixed(-32768, 0)},
         {"65535.1", fixed(0xFFFF, 1)},
-        {"$1.8000", fixed(1, 0x8000)},   // 1.5
+        {"$1.8000", fixed(1, 0x8000)},  // 1.5
         {"$20", fixed(32, 0)},
-        {"$-1.8000", fixed(-1, 0x8000)}, // -0.5: no lowering in hexadecimal
-        {"$", 0},                        // a lone dollar sign is zero, silently
-        {"%", 0},                        // the binary form is accepted and reads as zero
+        {"$-1.8000", fixed(-1, 0x8000)},  // -0.5: no lowering in hexadecimal
+        {"$", 0},                         // a lone dollar sign is zero, silently
+        {"%", 0},                         // the binary form is accepted and reads as zero
         {"%1011.1", 0},
         {"12abc", fixed(12, 0)},
     };

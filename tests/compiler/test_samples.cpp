@@ -9,10 +9,10 @@
 #include "bscomp_test_support.h"
 #include "compiler/samples.h"
 
+using bscomp_test::memorySource;
 using bscomp_test::MessageCapture;
 using bscomp_test::RunResult;
 using bscomp_test::TempDir;
-using bscomp_test::memorySource;
 using bscomp_test::u32At;
 using bscomp_test::u32Bytes;
 
@@ -51,7 +51,8 @@ protected:
     static std::string successOut(uint32_t bytes, uint32_t samples, uint32_t files)
     {
         return "SMP Mode...\nParsing sample descriptor file : samples.txt\nSaving sample package to : out.smp\n"
-               "\nSuccess! " + std::to_string(bytes) + " Bytes written to : out.smp\nTotal Samples : " +
+               "\nSuccess! " +
+               std::to_string(bytes) + " Bytes written to : out.smp\nTotal Samples : " +
                std::to_string(samples) + ", Included Files : " + std::to_string(files) + "\n";
     }
 

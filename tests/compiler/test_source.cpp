@@ -7,8 +7,8 @@
 #include "bscomp_test_support.h"
 #include "compiler/source.h"
 
-using bscomp_test::MessageCapture;
 using bscomp_test::memorySource;
+using bscomp_test::MessageCapture;
 
 namespace {
 

@@ -45,10 +45,10 @@ TEST_F(Effects, EqualPrioritiesNeverDisplaceEachOther)
     bs_playSFX(one.data(), 5, 127, 127);
     tick();
     EXPECT_EQ(channelsAt(5), 0xFFFFu);
-    EXPECT_EQ(channels[15].position, 16); // the first effect's macro, still waiting
+    EXPECT_EQ(channels[15].position, 16);  // the first effect's macro, still waiting
     bs_playSFX(two.data(), 6, 127, 127);
     tick();
-    EXPECT_EQ(channelsAt(6), 1u << 15 | 1u << 14); // highest channel first, one per entry
+    EXPECT_EQ(channelsAt(6), 1u << 15 | 1u << 14);  // highest channel first, one per entry
 }
 
 TEST_F(Effects, LaterEntriesAreDroppedWhenNoChannelQualifies)
@@ -57,7 +57,7 @@ TEST_F(Effects, LaterEntriesAreDroppedWhenNoChannelQualifies)
     bs_playSFX(fifteen.data(), 5, 127, 127);
     bs_playSFX(two.data(), 5, 127, 127);
     tick();
-    EXPECT_EQ(channelsAt(5), 0xFFFFu); // the second entry of `two` found nothing
+    EXPECT_EQ(channelsAt(5), 0xFFFFu);  // the second entry of `two` found nothing
 }
 
 TEST_F(Effects, TakingAChannelSilencesOnlyThatChannel)
@@ -69,7 +69,7 @@ TEST_F(Effects, TakingAChannelSilencesOnlyThatChannel)
     EXPECT_EQ(channelsAt(2), 0x7FFFu);
     EXPECT_EQ(channels[15].priority, 3);
     EXPECT_EQ(voices[15].panRight, 0);
-    EXPECT_EQ(left(b, 0), 32767); // 16 x 6300, saturated
+    EXPECT_EQ(left(b, 0), 32767);  // 16 x 6300, saturated
     EXPECT_EQ(right(b, 0), 32767);
 }
 
@@ -98,7 +98,7 @@ TEST_F(Effects, BadImagesAreIgnored)
     wrongMagic.bytes()[0] = 'X';
     bs_playSFX(empty.data(), 5, 127, 127);
     bs_playSFX(wrongMagic.data(), 5, 127, 127);
-    bs_playSFXSized(two.data(), 8 + 8 * 2 - 1, 5, 127, 127); // entry table cut off
+    bs_playSFXSized(two.data(), 8 + 8 * 2 - 1, 5, 127, 127);  // entry table cut off
     bs_playSFXSized(two.data(), 7, 5, 127, 127);
     tick();
     EXPECT_EQ(channelsAt(5), 0u);
@@ -126,7 +126,7 @@ TEST_F(Effects, SizedSamplePackGivesTheEmptySampleForDataOutside)
     bs_playSFX(both.data(), 5, 127, 127);
     tick();
     EXPECT_EQ(voices[15].length, 50u);
-    EXPECT_EQ(voices[14].length, 0u); // its last byte lies outside the given size
+    EXPECT_EQ(voices[14].length, 0u);  // its last byte lies outside the given size
 }
 
 using Tracks = std::vector<std::pair<int8_t, std::string>>;
@@ -157,7 +157,7 @@ TEST_F(EffectsAndMusic, ThirdPassTakesAChannelFromTheMusic)
     tick();
     EXPECT_EQ(channelsAt(3), 1u << 3);
     EXPECT_EQ(channels[3].noteMode, 0);
-    EXPECT_EQ(tracks[3].priority, 2); // the track runs on
+    EXPECT_EQ(tracks[3].priority, 2);  // the track runs on
 }
 
 TEST_F(EffectsAndMusic, IdleChannelsUnderActiveTracksAreTakenLast)
@@ -165,16 +165,16 @@ TEST_F(EffectsAndMusic, IdleChannelsUnderActiveTracksAreTakenLast)
     Music music;
     music.label("rest").wait(100000).end();
     std::vector<std::pair<int8_t, std::string>> entries(16, {2, "rest"});
-    entries[14].first = 0; // track 14 never plays
+    entries[14].first = 0;  // track 14 never plays
     song = music.build(entries);
     bs_playMusic(song.data());
     tick();
     bs_playSFX(one.data(), 1, 127, 127);
     tick();
-    EXPECT_EQ(channelsAt(1), 1u << 14); // pass 1: idle, and its track inactive
+    EXPECT_EQ(channelsAt(1), 1u << 14);  // pass 1: idle, and its track inactive
     bs_playSFX(one.data(), 1, 127, 127);
     tick();
-    EXPECT_EQ(channelsAt(1), 3u << 14); // pass 3: idle, under an active track
+    EXPECT_EQ(channelsAt(1), 3u << 14);  // pass 3: idle, under an active track
     // A negative priority takes only idle channels under inactive tracks.
     bs_playSFX(one.data(), -3, 127, 127);
     tick();
@@ -198,7 +198,7 @@ TEST_F(EffectsAndMusic, WeakerChannelsUnderInactiveTracksComeBeforeMusic)
     ASSERT_EQ(channels[0].priority, 1);
     bs_playSFX(one.data(), 3, 127, 127);
     tick();
-    EXPECT_EQ(channelsAt(3), 1u); // pass 2 found channel 0 before pass 3 would take 15
+    EXPECT_EQ(channelsAt(3), 1u);  // pass 2 found channel 0 before pass 3 would take 15
     EXPECT_EQ(channels[15].noteMode, -1);
 }
 
@@ -228,4 +228,4 @@ TEST_F(EffectsAndMusic, MusicStopsLeaveEffectsAlone)
     EXPECT_EQ(channelsAt(0), 0xFFFFu);
 }
 
-} // namespace
+}  // namespace

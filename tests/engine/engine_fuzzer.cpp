@@ -119,7 +119,7 @@ void run(Input& in, HeapImage* images)
     (void)bs_checkMusic();
 }
 
-} // namespace
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

@@ -40,7 +40,7 @@ protected:
     Block tick()
     {
         Block block;
-        block.fill(0x5555); // every value must be written
+        block.fill(0x5555);  // every value must be written
         bs_update(block.data());
         return block;
     }

@@ -51,12 +51,12 @@ private:
 TEST_F(Macros, WaitsHoldTheChannelForTheirTicks)
 {
     start(Macro().wait(5).end());
-    EXPECT_EQ(ticksUntilIdle(), 6); // "end" runs five ticks after the wait was read
+    EXPECT_EQ(ticksUntilIdle(), 6);  // "end" runs five ticks after the wait was read
     start(Macro().raw({0x81, 0x81}).end());
     EXPECT_EQ(ticksUntilIdle(), 130);
-    start(Macro().raw({0x80}).end()); // a wait of 0 is passed over
+    start(Macro().raw({0x80}).end());  // a wait of 0 is passed over
     EXPECT_EQ(ticksUntilIdle(), 1);
-    start(Macro().raw({0xFF, 0xFF, 0xFF, 0xFF, 0x82}).end()); // a fifth byte starts a new wait
+    start(Macro().raw({0xFF, 0xFF, 0xFF, 0xFF, 0x82}).end());  // a fifth byte starts a new wait
     tick();
     EXPECT_EQ(c.wait, 0x0FFFFFFF - 1);
     EXPECT_EQ(c.position, 4);
@@ -134,7 +134,7 @@ TEST_F(Macros, ModesAndLoopPoints)
     EXPECT_EQ(v.loopEnd, static_cast<int16_t>(0x8000));
     ticks(3);
     EXPECT_EQ(v.mode, 1);
-    EXPECT_EQ(v.phase, 4u * 200u << 16); // changing the mode leaves the phase alone
+    EXPECT_EQ(v.phase, 4u * 200u << 16);  // changing the mode leaves the phase alone
 }
 
 TEST_F(Macros, RestartClearsTheChannel)
@@ -143,7 +143,7 @@ TEST_F(Macros, RestartClearsTheChannel)
     ticks(2);
     bs_stopSFX(5);
     tick();
-    ASSERT_EQ(c.loopDepth, 1u); // left behind on the idle channel
+    ASSERT_EQ(c.loopDepth, 1u);  // left behind on the idle channel
     start(Macro().wait(5).end(), 6);
     tick();
     EXPECT_EQ(c.priority, 6);
@@ -162,7 +162,7 @@ TEST_F(Macros, UndefinedOpcodesEndTheChannel)
         EXPECT_EQ(ticksUntilIdle(), 1) << int(op);
         EXPECT_EQ(v.mode, 0);
     }
-    start(Macro().raw({0x07}).wait(3).end()); // the no-op
+    start(Macro().raw({0x07}).wait(3).end());  // the no-op
     EXPECT_EQ(ticksUntilIdle(), 4);
 }
 
@@ -171,7 +171,7 @@ TEST_F(Macros, CodeThatNeverWaitsCannotHoldTheTick)
     start(Macro().loop(-1).endloop());
     tick();
     EXPECT_EQ(c.priority, 5);
-    tick(); // goes on where it left off
+    tick();  // goes on where it left off
     EXPECT_EQ(c.priority, 5);
     EXPECT_EQ(c.loopDepth, 1u);
 }
@@ -192,4 +192,4 @@ TEST_F(Macros, SizedEffectCodeStopsAtTheEndOfTheImage)
     EXPECT_EQ(ticksUntilIdle(), 4);
 }
 
-} // namespace
+}  // namespace

@@ -9,17 +9,17 @@
 #include <string>
 
 #if defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define BS_TEST_ASAN 1
-#endif
+#  if __has_feature(address_sanitizer)
+#    define BS_TEST_ASAN 1
+#  endif
 #endif
 #if defined(__SANITIZE_ADDRESS__) || defined(BS_TEST_ASAN)
-#include <sanitizer/asan_interface.h>
-#define BS_POISON(at, size) ASAN_POISON_MEMORY_REGION(at, size)
-#define BS_UNPOISON(at, size) ASAN_UNPOISON_MEMORY_REGION(at, size)
+#  include <sanitizer/asan_interface.h>
+#  define BS_POISON(at, size) ASAN_POISON_MEMORY_REGION(at, size)
+#  define BS_UNPOISON(at, size) ASAN_UNPOISON_MEMORY_REGION(at, size)
 #else
-#define BS_POISON(at, size) ((void)(at), (void)(size))
-#define BS_UNPOISON(at, size) ((void)(at), (void)(size))
+#  define BS_POISON(at, size) ((void)(at), (void)(size))
+#  define BS_UNPOISON(at, size) ((void)(at), (void)(size))
 #endif
 
 #include "engine/mixer_levels.h"
@@ -134,8 +134,8 @@ Voice loudest(const std::vector<int8_t>& data, uint32_t step)
     v.data = data.data();
     v.length = static_cast<uint16_t>(data.size());
     v.volume = -128;
-    v.panLeft = -128; // (-128 x -128) >> 8 = 64
-    v.panRight = 127; // (-128 x 127) >> 8 = -64
+    v.panLeft = -128;  // (-128 x -128) >> 8 = 64
+    v.panRight = 127;  // (-128 x 127) >> 8 = -64
     v.phaseAdjust = step;
     v.loopEnd = static_cast<int16_t>(data.size());
     return v;
@@ -149,7 +149,8 @@ TEST_P(MixerLevels, SixteenLoudestVoicesSumExactly)
     for (int i = 0; i < BS_CHANNELS; ++i) {
         data[i].resize(300 + 17 * i);
         for (int8_t& s : data[i])
-            s = rng() % 2 ? -128 : rng() % 3 == 0 ? 127 : static_cast<int8_t>(rng() % 64);
+            s = rng() % 2 ? -128 : rng() % 3 == 0 ? 127
+                                                  : static_cast<int8_t>(rng() % 64);
         voices[i] = loudest(data[i], 0x6000 + 0x1800 * i);
     }
     expectLikeReference(voices, 6, "loudest");
@@ -184,4 +185,4 @@ INSTANTIATE_TEST_SUITE_P(Levels, MixerLevels, ::testing::ValuesIn(kMixerLevels),
                              return std::string(mixerLevelName(info.param));
                          });
 
-} // namespace
+}  // namespace

@@ -40,4 +40,4 @@ TEST_F(MixerReference, MatchesTheStraightforwardLoop)
     }
 }
 
-} // namespace
+}  // namespace

@@ -29,7 +29,7 @@ protected:
         v.loopEnd = 0;
         return v;
     }
-    std::vector<int8_t> ramp; // -128..127
+    std::vector<int8_t> ramp;  // -128..127
 };
 
 // Sample value of the ramp at index i, at gain 63.
@@ -111,8 +111,8 @@ TEST_F(Mixer, SumsSaturateInsteadOfWrapping)
     for (int i = 5; i < 10; ++i)
         play(i, low, 1, 0x10000, 127, 0, 127);
     const Block b = tick();
-    EXPECT_EQ(left(b, 0), 32767);   // 5 x 8001 would wrap
-    EXPECT_EQ(right(b, 0), -32768); // 5 x -8064
+    EXPECT_EQ(left(b, 0), 32767);    // 5 x 8001 would wrap
+    EXPECT_EQ(right(b, 0), -32768);  // 5 x -8064
     // Three voices stay in range and are exact.
     for (int i = 3; i < 10; ++i)
         voices[i].mode = 0;
@@ -131,7 +131,7 @@ TEST_F(Mixer, HalfStepRepeatsAndDoubleStepSkips)
     const Block twice = tick();
     for (int k = 0; k < 128; ++k)
         ASSERT_EQ(left(twice, k), at63(2 * k)) << k;
-    EXPECT_EQ(left(twice, 128), at63(0)); // 256 wraps back to the loop start
+    EXPECT_EQ(left(twice, 128), at63(0));  // 256 wraps back to the loop start
 }
 
 TEST_F(Mixer, PauseKeepsThePhase)
@@ -178,7 +178,7 @@ TEST_F(Mixer, ALoopOutsideTheSamplePlaysItOnce)
 {
     std::vector<int8_t> ten(ramp.begin(), ramp.begin() + 10);
     Voice& v = play(0, ten, 2, 0x10000);
-    v.loopStart = 20; // start beyond the sample
+    v.loopStart = 20;  // start beyond the sample
     v.loopEnd = 40;
     Block b = tick();
     EXPECT_EQ(left(b, 9), at63(9));
@@ -186,7 +186,7 @@ TEST_F(Mixer, ALoopOutsideTheSamplePlaysItOnce)
     EXPECT_EQ(v.mode, 0);
 
     Voice& w = play(1, ten, 2, 0x10000);
-    w.loopStart = 8; // reversed
+    w.loopStart = 8;  // reversed
     w.loopEnd = 3;
     b = tick();
     EXPECT_EQ(left(b, 9), at63(9));
@@ -204,7 +204,7 @@ TEST_F(Mixer, APhasePastTheEndIsNeverRead)
     Voice& looping = play(1, ten, 2, 0x10000);
     looping.loopStart = 2;
     looping.loopEnd = 6;
-    looping.phase = 13u << 16 | 0x1234; // wraps into the loop first: 2 + (13 - 2) % 4 = 5
+    looping.phase = 13u << 16 | 0x1234;  // wraps into the loop first: 2 + (13 - 2) % 4 = 5
     const Block b = tick();
     EXPECT_EQ(left(b, 0), at63(5));
     EXPECT_EQ(left(b, 1), at63(2));
@@ -225,4 +225,4 @@ TEST_F(Mixer, StepsThatWrapThePhaseAroundStayInside)
     EXPECT_EQ(left(b, 0x31), at63(255));
 }
 
-} // namespace
+}  // namespace

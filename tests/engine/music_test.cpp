@@ -35,7 +35,7 @@ TEST_F(Sequencer, EntryPriorityIsSignedAndPriorityCommandUnsigned)
     play(weak, {{-1, "main"}});
     tick();
     EXPECT_EQ(tracks[0].priority, -1);
-    EXPECT_EQ(channels[0].noteMode, 0); // loses even to an idle channel
+    EXPECT_EQ(channels[0].noteMode, 0);  // loses even to an idle channel
     EXPECT_EQ(voices[0].mode, 0);
 
     Image all = effect(std::vector<EffectChannelDef>(16, EffectChannelDef{0, holdMacro(1000)}));
@@ -45,7 +45,7 @@ TEST_F(Sequencer, EntryPriorityIsSignedAndPriorityCommandUnsigned)
     play(strong, {{1, "main"}});
     ticks(2);
     EXPECT_EQ(tracks[0].priority, 255);
-    EXPECT_EQ(channels[0].priority, 255); // won over the strongest effect
+    EXPECT_EQ(channels[0].priority, 255);  // won over the strongest effect
     EXPECT_EQ(channels[0].noteMode, -1);
 }
 
@@ -92,15 +92,15 @@ TEST_F(Sequencer, PlayingNewMusicRestartsEveryTrack)
     second.label("main").wait(1).use(0).note(69, 1000).end();
     play(second, {{4, "main"}});
     tick();
-    EXPECT_EQ(voices[0].mode, 0);            // the old note stopped
-    EXPECT_EQ(channels[1].priority, 0);      // so did the track beyond the new count
+    EXPECT_EQ(voices[0].mode, 0);        // the old note stopped
+    EXPECT_EQ(channels[1].priority, 0);  // so did the track beyond the new count
     EXPECT_EQ(tracks[1].priority, 0);
     EXPECT_EQ(tracks[0].panLeft, 127);
     EXPECT_EQ(tracks[0].panRight, 127);
-    EXPECT_EQ(tracks[0].instrument, 2);      // kept until the code selects one
+    EXPECT_EQ(tracks[0].instrument, 2);  // kept until the code selects one
     tick();
     EXPECT_EQ(channels[0].noteStep, 0xFFFF);
-    EXPECT_EQ(voices[0].phaseAdjust, 0xFFFFu); // the old song's pitch offset and slide are gone
+    EXPECT_EQ(voices[0].phaseAdjust, 0xFFFFu);  // the old song's pitch offset and slide are gone
     EXPECT_EQ(voices[0].panLeft, 126);
 }
 
@@ -115,8 +115,8 @@ TEST_F(Sequencer, NotesAreSkippedWhileAStrongerEffectHoldsTheChannel)
         tick();
         EXPECT_EQ(channels[0].noteMode, 0) << "tick " << t;
     }
-    EXPECT_EQ(channels[0].priority, 0); // the effect ended in tick 11
-    tick();                             // the note of tick 13 sounds
+    EXPECT_EQ(channels[0].priority, 0);  // the effect ended in tick 11
+    tick();                              // the note of tick 13 sounds
     EXPECT_EQ(channels[0].noteMode, -1);
     EXPECT_EQ(channels[0].priority, 2);
 }
@@ -157,12 +157,12 @@ TEST_F(Sequencer, PanAndPriorityZeroReachTheVoiceOnlyThroughANote)
     play(music, {{9, "a"}, {2, "b"}});
     ticks(2);
     EXPECT_EQ(channels[1].priority, 5);
-    EXPECT_EQ(voices[1].panLeft, 100); // the effect's levels: the track's pan does not touch them
-    EXPECT_EQ(tracks[1].priority, 0);  // track 1 stopped and left the effect sounding
+    EXPECT_EQ(voices[1].panLeft, 100);  // the effect's levels: the track's pan does not touch them
+    EXPECT_EQ(tracks[1].priority, 0);   // track 1 stopped and left the effect sounding
     EXPECT_EQ(voices[1].mode, 1);
     EXPECT_EQ(voices[0].panLeft, 126);
     tick();
-    EXPECT_EQ(voices[0].panLeft, (127 * 20) >> 7); // the sounding note follows "pan" at once
+    EXPECT_EQ(voices[0].panLeft, (127 * 20) >> 7);  // the sounding note follows "pan" at once
     EXPECT_EQ(voices[0].panRight, 126);
 }
 
@@ -179,7 +179,7 @@ TEST_F(Sequencer, PausedMusicStandsStillWhileItsRequestsApply)
     ticks(10);
     EXPECT_EQ(tracks[0].position, position);
     EXPECT_EQ(tracks[0].wait, 2);
-    EXPECT_EQ(tracks[0].attenuation, 64); // copied at once, used when the track steps again
+    EXPECT_EQ(tracks[0].attenuation, 64);  // copied at once, used when the track steps again
     EXPECT_EQ(tracks[0].outLeft, 126);
     EXPECT_EQ(bs_checkMusic(), 1);
     bs_resume();
@@ -211,7 +211,7 @@ TEST_F(Sequencer, CallAndReturn)
     EXPECT_EQ(tracks[0].instrument, 2);
     EXPECT_EQ(tracks[0].stackDepth, 1u);
     EXPECT_EQ(tracks[0].stackCounts[0], -128);
-    EXPECT_EQ(tracks[0].stackReturns[0], 7); // just after the call's operand
+    EXPECT_EQ(tracks[0].stackReturns[0], 7);  // just after the call's operand
     tick();
     EXPECT_EQ(tracks[0].instrument, 1);
     EXPECT_EQ(tracks[0].stackDepth, 0u);
@@ -247,7 +247,7 @@ TEST_F(Sequencer, BreakReturnsEveryTrackFromItsCalls)
     ASSERT_EQ(tracks[0].stackDepth, 2u);
     ASSERT_EQ(tracks[5].stackDepth, 2u);
     const int32_t after0 = tracks[0].stackReturns[0];
-    tick(); // track 2 breaks
+    tick();  // track 2 breaks
     // Track 0 steps before track 2: it goes on at the next tick.
     EXPECT_EQ(tracks[0].stackDepth, 0u);
     EXPECT_EQ(tracks[0].position, after0);
@@ -272,7 +272,7 @@ TEST_F(Sequencer, StackHoldsFourFramesAndAFifthIsPassedOver)
     music.label("a").call("b").ret();
     music.label("b").call("c").ret();
     music.label("c").call("d").ret();
-    music.label("d").call("e").use(9).wait(1).ret(); // the fifth call is passed over
+    music.label("d").call("e").use(9).wait(1).ret();  // the fifth call is passed over
     music.label("e").use(5).wait(1).ret();
     play(music, {{3, "main"}});
     tick();
@@ -292,7 +292,7 @@ TEST_F(Sequencer, StackHoldsFourFramesAndAFifthIsPassedOver)
         tick();
         ++ticksPlayed;
     } while (tracks[0].priority != 0 && ticksPlayed < 100);
-    EXPECT_EQ(ticksPlayed, 17); // 16 rounds, not 48
+    EXPECT_EQ(ticksPlayed, 17);  // 16 rounds, not 48
 }
 
 TEST_F(Sequencer, UndefinedOpcodesEndTheTrack)
@@ -302,11 +302,11 @@ TEST_F(Sequencer, UndefinedOpcodesEndTheTrack)
     play(music, {{3, "main"}});
     tick();
     EXPECT_EQ(voices[0].mode, 1);
-    tick(); // the no-op, then a wait
+    tick();  // the no-op, then a wait
     EXPECT_EQ(tracks[0].priority, 3);
     tick();
     EXPECT_EQ(tracks[0].priority, 0);
-    EXPECT_EQ(voices[0].mode, 0); // its note went silent with it
+    EXPECT_EQ(voices[0].mode, 0);  // its note went silent with it
     EXPECT_EQ(channels[0].priority, 0);
 }
 
@@ -317,9 +317,9 @@ TEST_F(Sequencer, CodeThatNeverWaitsCannotHoldTheTick)
     music.label("main").use(0).note(69, 2).note(72, 2).end();
     play(music, {{3, "spin"}, {3, "main"}});
     ticks(3);
-    EXPECT_EQ(tracks[0].priority, 3); // goes on where it left off, tick after tick
+    EXPECT_EQ(tracks[0].priority, 3);  // goes on where it left off, tick after tick
     EXPECT_EQ(tracks[0].stackDepth, 1u);
-    EXPECT_EQ(channels[1].noteStep, 0x1306F); // the other track kept its time: note 72 in tick 3
+    EXPECT_EQ(channels[1].noteStep, 0x1306F);  // the other track kept its time: note 72 in tick 3
 }
 
 TEST_F(Sequencer, EffectsStartAfterTheMusicStep)
@@ -346,12 +346,12 @@ TEST_F(Sequencer, NoteOffMovesTheInstrumentToItsRelease)
     ticks(5);
     EXPECT_EQ(voices[0].volume, 127);
     ASSERT_EQ(channels[0].loopDepth, 1u);
-    tick(); // note-off while the instrument waits in its loop: the release runs at once
+    tick();  // note-off while the instrument waits in its loop: the release runs at once
     EXPECT_EQ(voices[0].volume, 0);
-    EXPECT_EQ(channels[0].loopDepth, 0u); // out of the sustain loop
+    EXPECT_EQ(channels[0].loopDepth, 0u);  // out of the sustain loop
     EXPECT_EQ(channels[0].priority, 3);
     ticks(2);
-    EXPECT_EQ(channels[0].priority, 0); // the release ended
+    EXPECT_EQ(channels[0].priority, 0);  // the release ended
     ticks(8);
     // Instrument 1 ends in its first tick; a note-off after that changes nothing.
     EXPECT_EQ(channels[0].noteMode, 0);
@@ -392,7 +392,7 @@ TEST_F(Sequencer, MusicVolumeScalesThePans)
     EXPECT_EQ(right(b, 0), 0);
     bs_attenMusic(127);
     const Block c = tick();
-    EXPECT_EQ(voices[0].panLeft, 126); // the sounding note follows at once
+    EXPECT_EQ(voices[0].panLeft, 126);  // the sounding note follows at once
     EXPECT_EQ(left(c, 0), 6200);
     // The volume outlives the song: the next one starts at it.
     bs_attenMusic(64);
@@ -449,16 +449,16 @@ TEST_F(Sequencer, SizedImagesAreReadOnlyInside)
     Music music;
     music.label("main").use(0).note(69, 2).use(0);
     Image image = music.build({{3, "main"}});
-    bs_playMusicSized(image.data(), image.size() - 1); // the second "using" is cut off
+    bs_playMusicSized(image.data(), image.size() - 1);  // the second "using" is cut off
     ticks(2);
     EXPECT_EQ(tracks[0].priority, 3);
     EXPECT_EQ(voices[0].mode, 1);
     tick();
-    EXPECT_EQ(tracks[0].priority, 0); // stopped as "end" stops it
+    EXPECT_EQ(tracks[0].priority, 0);  // stopped as "end" stops it
     EXPECT_EQ(voices[0].mode, 0);
     EXPECT_EQ(bs_checkMusic(), 0);
 
-    bs_playMusicSized(image.data(), 8 + 5 - 1); // the track table does not fit
+    bs_playMusicSized(image.data(), 8 + 5 - 1);  // the track table does not fit
     tick();
     EXPECT_EQ(bs_checkMusic(), 0);
     EXPECT_EQ(tracks[0].priority, 0);
@@ -470,11 +470,11 @@ TEST_F(Sequencer, NotesWithoutInstrumentOrNoteAreSkipped)
     music.label("main").use(4).note(69, 1).use(0).note(128, 1).note(69, 1).end();
     play(music, {{3, "main"}});
     tick();
-    EXPECT_EQ(channels[0].noteMode, 0); // instrument 4 is beyond the pack's count
+    EXPECT_EQ(channels[0].noteMode, 0);  // instrument 4 is beyond the pack's count
     tick();
-    EXPECT_EQ(channels[0].noteMode, 0); // no note 128
+    EXPECT_EQ(channels[0].noteMode, 0);  // no note 128
     tick();
     EXPECT_EQ(channels[0].noteMode, -1);
 }
 
-} // namespace
+}  // namespace

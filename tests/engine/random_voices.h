@@ -23,7 +23,7 @@ public:
         for (int i = 0; i < BS_CHANNELS; ++i) {
             const uint32_t length = rng() % 3 == 0 ? 1 + rng() % 40
                                                    : pick({0, 1, 2, 7, 100, 1000, 4096, 32768, 65535});
-            data_[i] = std::vector<int8_t>(std::max<uint32_t>(length, 1)); // a new, exact allocation
+            data_[i] = std::vector<int8_t>(std::max<uint32_t>(length, 1));  // a new, exact allocation
             for (int8_t& s : data_[i])
                 s = static_cast<int8_t>(rng());
             Voice& v = voices[i];
@@ -34,13 +34,15 @@ public:
             v.panLeft = static_cast<int8_t>(rng() % 4 == 0 ? rng() : rng() % 128);
             v.panRight = static_cast<int8_t>(rng() % 4 == 0 ? rng() : rng() % 128);
             switch (rng() % 7) {
-            case 0: v.phaseAdjust = 0x8000 + rng() % 0x18001; break; // 0.5 .. 2.0
-            case 1: v.phaseAdjust = pick({0, 1, 0xFFFF, 0x10000, 0x10001, 0x1FFFF, 0x20000, 0x20001, 0xFFFFFFFFu,
-                                          0xFFFF0000u, 0x80000000u}); break;
+            case 0: v.phaseAdjust = 0x8000 + rng() % 0x18001; break;  // 0.5 .. 2.0
+            case 1:
+                v.phaseAdjust = pick({0, 1, 0xFFFF, 0x10000, 0x10001, 0x1FFFF, 0x20000, 0x20001, 0xFFFFFFFFu,
+                                      0xFFFF0000u, 0x80000000u});
+                break;
             case 2: v.phaseAdjust = rng(); break;
             case 3: v.phaseAdjust = rng() % 0x400; break;
             case 4: v.phaseAdjust = rng() % 0x4000000; break;
-            case 5: v.phaseAdjust = rng() % 0x20001; break; // 0 .. 2.0
+            case 5: v.phaseAdjust = rng() % 0x20001; break;  // 0 .. 2.0
             default: v.phaseAdjust = 0x10000 + rng() % 0x100; break;
             }
             const uint32_t span = length + 64;

@@ -46,7 +46,7 @@ TEST_F(Requests, StopAllIsAppliedBeforeStarts)
     bs_stopAll();
     tick();
     EXPECT_EQ(channelsAt(5), 0u);
-    EXPECT_EQ(channelsAt(6), 1u << 15); // started after the stop-all, on the channel it freed
+    EXPECT_EQ(channelsAt(6), 1u << 15);  // started after the stop-all, on the channel it freed
 }
 
 TEST_F(Requests, StartsAreAppliedBeforeStops)
@@ -63,7 +63,7 @@ TEST_F(Requests, PauseRendersSilenceButAppliesRequests)
     bs_playSFX(fx.data(), 5, 127, 127);
     EXPECT_TRUE(silent(tick()));
     EXPECT_EQ(channelsAt(5), 1u << 15);
-    EXPECT_EQ(channels[15].wait, 0); // the macro has not run
+    EXPECT_EQ(channels[15].wait, 0);  // the macro has not run
     bs_resume();
     const Block b = tick();
     EXPECT_EQ(left(b, 0), 100 * 63);
@@ -125,7 +125,7 @@ TEST_F(Requests, StopSfxDropsQueuedStartsOfItsPriority)
     bs_stopSFX(5);
     strong.reset();
     tick();
-    EXPECT_EQ(channelsAt(1), 0x7FFFu); // only the priority-6 start took a channel
+    EXPECT_EQ(channelsAt(1), 0x7FFFu);  // only the priority-6 start took a channel
     EXPECT_EQ(channelsAt(6), 1u << 15);
     EXPECT_EQ(channelsAt(5), 0u);
 }
@@ -150,9 +150,9 @@ TEST_F(Requests, StopsBeyondTheQueueAreStillCarriedOut)
     for (int i = 0; i < 40; ++i)
         bs_stopSFX(4);
     for (int p = 1; p <= 29; ++p)
-        bs_stopSFX(static_cast<int8_t>(100 - p)); // priorities nobody uses
-    bs_stopSFX(3); // the 31st distinct stop
-    bs_stopSFX(2); // the queue is full: kept aside, not dropped
+        bs_stopSFX(static_cast<int8_t>(100 - p));  // priorities nobody uses
+    bs_stopSFX(3);                                 // the 31st distinct stop
+    bs_stopSFX(2);                                 // the queue is full: kept aside, not dropped
     bs_stopSFX(-7);
     tick();
     EXPECT_EQ(channelsAt(4), 0u);
@@ -165,4 +165,4 @@ TEST_F(Requests, StopsBeyondTheQueueAreStillCarriedOut)
     EXPECT_EQ(__builtin_popcount(channelsAt(2)), 1);
 }
 
-} // namespace
+}  // namespace

@@ -45,13 +45,13 @@ TEST_F(Reset, ForgetsThePacksAndEveryRequest)
     Image fx = effect({{0, holdMacro(100)}});
     bs_playSFX(fx.data(), 5, 127, 127);
     tick();
-    bs_playSFX(fx.data(), 6, 127, 127); // still queued
+    bs_playSFX(fx.data(), 6, 127, 127);  // still queued
     bs_reset();
     EXPECT_EQ(channelsAt(5) | channelsAt(6), 0u);
     EXPECT_EQ(channels[0].voice, &voices[0]);
     EXPECT_TRUE(silent(tick()));
-    bs_playSFX(fx.data(), 5, 127, 127); // not ready: ignored
+    bs_playSFX(fx.data(), 5, 127, 127);  // not ready: ignored
     EXPECT_TRUE(silent(tick()));
 }
 
-} // namespace
+}  // namespace

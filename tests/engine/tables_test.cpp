@@ -57,7 +57,7 @@ TEST_F(Adoption, RejectsBadPacksAndThenIgnoresRequests)
     EXPECT_EQ(bs_init(tooMany.data(), instruments.data()), -1);
     EXPECT_EQ(bs_init(good.at(2), instruments.data()), -1);
     EXPECT_EQ(bs_init(good.data(), instruments.at(1)), -1);
-    EXPECT_EQ(bs_init(instruments.data(), instruments.data()), -1); // wrong magic
+    EXPECT_EQ(bs_init(instruments.data(), instruments.data()), -1);  // wrong magic
     EXPECT_EQ(bs_init(good.data(), good.data()), -1);
     EXPECT_EQ(bs_init(nullptr, instruments.data()), -1);
 
@@ -105,7 +105,7 @@ TEST_F(Adoption, InitDropsPendingRequestsAndResetsTheMusicVolume)
     bs_playSFX(fx.data(), 6, 127, 127);
     tick();
     EXPECT_EQ(channelsAt(5), 0u);
-    EXPECT_EQ(channelsAt(6), 1u << 15); // not stopped by the forgotten stop
+    EXPECT_EQ(channelsAt(6), 1u << 15);  // not stopped by the forgotten stop
     EXPECT_EQ(bs_checkMusic(), 0);
     // The music volume is back at full and reaches every track at the first tick.
     for (int i = 0; i < BS_CHANNELS; ++i)
@@ -127,7 +127,7 @@ TEST_F(Adoption, InitStopsEverythingButKeepsPause)
     EXPECT_EQ(channels[15].priority, 0);
     EXPECT_EQ(voices[15].mode, 0);
     bs_playSFX(fx.data(), 5, 127, 127);
-    EXPECT_TRUE(silent(tick())); // still paused
+    EXPECT_TRUE(silent(tick()));  // still paused
     bs_resume();
     EXPECT_FALSE(silent(tick()));
 }
@@ -158,10 +158,10 @@ protected:
     {
         EngineTest::SetUp();
         const std::vector<uint8_t> hold = Macro().wait(100000);
-        adopt({SampleDef{{1}, hz(48000), hz(1)},       // ratio exactly 1.0: the step is the note's frequency
+        adopt({SampleDef{{1}, hz(48000), hz(1)},  // ratio exactly 1.0: the step is the note's frequency
                SampleDef{{1}, hz(48000), hz(440)},
                SampleDef{{1}, hz(22050), hz(440)},
-               SampleDef{{1}, hz(48000), 0},           // no pitch to scale
+               SampleDef{{1}, hz(48000), 0},  // no pitch to scale
                SampleDef{std::vector<int8_t>(0x10000 + 10, 1)}},
               {{0, hold}, {1, hold}, {2, hold}, {7, hold}, {3, hold}, {4, hold}});
     }
@@ -197,7 +197,7 @@ TEST_F(Tables, ASampleBeyondThePackHasStepZero)
     const std::vector<uint32_t> steps = stepsOf(channels, 3);
     EXPECT_EQ(steps[69], 0u);
     EXPECT_EQ(voices[0].length, 0u);
-    EXPECT_EQ(stepsOf(channels, 4)[69], 0u); // content frequency 0
+    EXPECT_EQ(stepsOf(channels, 4)[69], 0u);  // content frequency 0
 }
 
 TEST_F(Tables, OnlyTheLow16BitsOfASampleLengthCount)
@@ -206,4 +206,4 @@ TEST_F(Tables, OnlyTheLow16BitsOfASampleLengthCount)
     EXPECT_EQ(voices[0].length, 10u);
 }
 
-} // namespace
+}  // namespace

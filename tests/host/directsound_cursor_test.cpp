@@ -83,4 +83,4 @@ TEST(DirectSoundDevice, PlayCursorRunsAtTheOutputRate)
     EXPECT_EQ(device->restores(), 0u);
 }
 
-} // namespace
+}  // namespace

@@ -214,7 +214,7 @@ TEST(HalvexOnDirectSound, PlaysAndLogsExactlyWhatTheEngineRenders)
     EXPECT_NEAR(rate, 48000.0, 4800.0);
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv)
 {

@@ -24,7 +24,7 @@ public:
 
     STDMETHOD_(HRESULT, QueryInterface)(REFIID, void**) override { return E_NOINTERFACE; }
     STDMETHOD_(ULONG, AddRef)() override { return 1; }
-    STDMETHOD_(ULONG, Release)() override { return 0; } // owned by the test
+    STDMETHOD_(ULONG, Release)() override { return 0; }  // owned by the test
     STDMETHOD(GetCaps)(LPDSBCAPS) override { return E_NOTIMPL; }
     STDMETHOD(GetCurrentPosition)(LPDWORD play, LPDWORD write) override
     {
@@ -126,7 +126,7 @@ TEST(DirectSoundLostBuffer, StillLostFailsTheTickAndIsTriedAgain)
     std::unique_ptr<halvex::DirectSoundDevice> device(halvex::DirectSoundDevice::adopt(&buffer, 8000));
     ASSERT_EQ(device->play(), DS_OK);
     buffer.lost = true;
-    buffer.restoreFails = true; // the other program still holds the device
+    buffer.restoreFails = true;  // the other program still holds the device
     halvex::DeviceRegion regions[2];
     EXPECT_EQ(device->lock(0, 800, regions), DSERR_BUFFERLOST);
     EXPECT_EQ(device->restores(), 0u);
@@ -149,4 +149,4 @@ TEST(DirectSoundLostBuffer, AStoppedBufferIsNotStartedByTheRestore)
     EXPECT_EQ(buffer.plays, 0);
 }
 
-} // namespace
+}  // namespace

@@ -11,11 +11,11 @@ TEST(HalvexLibrary, ExportsEveryHostFunctionByName)
 {
     void* library = dlopen(HALVEX_LIBRARY_PATH, RTLD_NOW | RTLD_LOCAL);
     ASSERT_NE(library, nullptr) << dlerror();
-    const char* names[] = {"hx_init",       "hx_initSized",    "hx_close",     "hx_pause",
-                           "hx_resume",     "hx_stopAll",      "hx_playMusic", "hx_playMusicSized",
-                           "hx_stopMusic",  "hx_attenMusic",   "hx_checkMusic", "hx_playSFX",
-                           "hx_playSFXSized", "hx_stopSFX",    "hx_getState",  "hx_copyState",
-                           "hx_getInfo",    "hx_logOutput",    "hx_closeLog",  "hx_getLogState",
+    const char* names[] = {"hx_init", "hx_initSized", "hx_close", "hx_pause",
+                           "hx_resume", "hx_stopAll", "hx_playMusic", "hx_playMusicSized",
+                           "hx_stopMusic", "hx_attenMusic", "hx_checkMusic", "hx_playSFX",
+                           "hx_playSFXSized", "hx_stopSFX", "hx_getState", "hx_copyState",
+                           "hx_getInfo", "hx_logOutput", "hx_closeLog", "hx_getLogState",
                            "hx_resultText"};
     for (const char* name : names)
         EXPECT_NE(dlsym(library, name), nullptr) << name;
@@ -32,4 +32,4 @@ TEST(HalvexLibrary, ExportsEveryHostFunctionByName)
     dlclose(library);
 }
 
-} // namespace
+}  // namespace

@@ -134,4 +134,4 @@ std::string commandOutput(const std::string& command)
     return out;
 }
 
-} // namespace hosttest
+}  // namespace hosttest

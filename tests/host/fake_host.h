@@ -45,7 +45,7 @@ protected:
     std::string tempPath(const std::string& name);
 
     halvex::FakePlatform platform;
-    int window = 0; // stands in for the application's window
+    int window = 0;  // stands in for the application's window
     Image samples = samplePack();
     Image instruments = instrumentPack();
     Image effect = loopingEffect(2000);
@@ -67,6 +67,6 @@ bool isSilent(const std::vector<uint8_t>& bytes);
 // Output of a shell command (standard output only).
 std::string commandOutput(const std::string& command);
 
-} // namespace hosttest
+}  // namespace hosttest
 
 #endif

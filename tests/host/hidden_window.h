@@ -14,7 +14,7 @@ public:
         type.lpfnWndProc = DefWindowProcA;
         type.hInstance = GetModuleHandleA(nullptr);
         type.lpszClassName = "HalvexTestWindow";
-        RegisterClassA(&type); // fails harmlessly when it exists already
+        RegisterClassA(&type);  // fails harmlessly when it exists already
         handle_ = CreateWindowA("HalvexTestWindow", "Halvex test", 0, 0, 0, 0, 0, HWND_MESSAGE,
                                 nullptr, type.hInstance, nullptr);
     }
@@ -32,6 +32,6 @@ private:
     HWND handle_ = nullptr;
 };
 
-} // namespace hosttest
+}  // namespace hosttest
 
 #endif

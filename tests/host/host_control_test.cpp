@@ -43,9 +43,9 @@ TEST_F(ControlTest, ForwardsBeforeInitDoNothing)
     EXPECT_EQ(hx_checkMusic(), 0);
     ASSERT_EQ(start(), HX_S_OK);
     firstTick();
-    EXPECT_TRUE(nextBlockSilent()); // nothing was queued before init
+    EXPECT_TRUE(nextBlockSilent());  // nothing was queued before init
     hx_playSFX(effect.data(), 5, 127, 127);
-    EXPECT_FALSE(nextBlockSilent()); // not paused: the effect sounds at once
+    EXPECT_FALSE(nextBlockSilent());  // not paused: the effect sounds at once
 }
 
 TEST_F(ControlTest, ForwardsAfterAFailedInitOrCloseDoNothing)
@@ -71,8 +71,8 @@ TEST_F(ControlTest, ForwardsAfterAFailedInitOrCloseDoNothing)
     hx_stopAll();
     hx_stopMusic();
     bs_update(block);
-    EXPECT_EQ(bs_checkMusic(), 1); // the stops were not forwarded
-    EXPECT_EQ(hx_checkMusic(), 0); // and the host answers 0 when closed
+    EXPECT_EQ(bs_checkMusic(), 1);  // the stops were not forwarded
+    EXPECT_EQ(hx_checkMusic(), 0);  // and the host answers 0 when closed
 }
 
 TEST_F(ControlTest, EveryForwardReachesTheEngine)
@@ -226,5 +226,5 @@ TEST(HostResultText, NamesTheResultsOfInit)
     EXPECT_NE(hx_resultText(static_cast<HXRESULT>(0x88780001u)), nullptr);
 }
 
-} // namespace
-} // namespace hosttest
+}  // namespace
+}  // namespace hosttest

@@ -42,7 +42,7 @@ TEST_F(LifecycleTest, StartsTheDeviceMutexesAndTimerInOrder)
 
 TEST_F(LifecycleTest, ASuccessfulPlayResultIsReturned)
 {
-    platform.deviceResults.play = 1; // success with a note, as some devices give
+    platform.deviceResults.play = 1;  // success with a note, as some devices give
     EXPECT_EQ(start(), 1);
     int32_t running = 0;
     hx_getState(nullptr, nullptr, nullptr, &running, nullptr, nullptr, nullptr);
@@ -91,21 +91,21 @@ TEST_F(LifecycleTest, EachFailureReturnsItsResultAndLeavesTheHostClosed)
     EXPECT_TRUE(hostIsClosed(platform));
 
     platform.openResult = 0;
-    platform.mutexesBeforeFailure = 0; // tickMutex refused
+    platform.mutexesBeforeFailure = 0;  // tickMutex refused
     EXPECT_EQ(start(), HX_E_FAIL);
     EXPECT_TRUE(hostIsClosed(platform));
-    platform.mutexesBeforeFailure = 1; // tickMutex made, engineMutex refused
+    platform.mutexesBeforeFailure = 1;  // tickMutex made, engineMutex refused
     EXPECT_EQ(start(), HX_E_FAIL);
     EXPECT_TRUE(hostIsClosed(platform));
     EXPECT_EQ(platform.events().back(), "mutex close");
 
     platform.mutexesBeforeFailure = -1;
     platform.timerFails = true;
-    platform.timerError = 8; // a system code
+    platform.timerError = 8;  // a system code
     EXPECT_EQ(start(), HX_E_SYSTEM(8));
     EXPECT_EQ(start(), static_cast<HXRESULT>(0x80070008u));
     EXPECT_TRUE(hostIsClosed(platform));
-    platform.timerError = 0x1002A; // only the low 16 bits are carried
+    platform.timerError = 0x1002A;  // only the low 16 bits are carried
     EXPECT_EQ(start(), static_cast<HXRESULT>(0x8007002Au));
     EXPECT_TRUE(hostIsClosed(platform));
 
@@ -178,18 +178,18 @@ TEST_F(LifecycleTest, CloseReleasesEverythingInOrder)
 
 TEST_F(LifecycleTest, CloseIsSafeAtAnyTime)
 {
-    hx_close(); // never started
+    hx_close();  // never started
     EXPECT_TRUE(platform.events().empty());
 
     platform.openResult = HX_E_NODEVICE;
     EXPECT_EQ(start(), HX_E_NODEVICE);
-    hx_close(); // after a failed start
+    hx_close();  // after a failed start
 
     platform.openResult = 0;
     ASSERT_EQ(start(), HX_S_OK);
     hx_close();
     platform.clearEvents();
-    hx_close(); // twice in a row: nothing left to release
+    hx_close();  // twice in a row: nothing left to release
     EXPECT_TRUE(platform.events().empty());
     EXPECT_TRUE(hostIsClosed(platform));
 }
@@ -204,5 +204,5 @@ TEST_F(LifecycleTest, StateSurvivesCloseUntilTheNextInit)
     EXPECT_EQ(blocksRendered(), rendered);
 }
 
-} // namespace
-} // namespace hosttest
+}  // namespace
+}  // namespace hosttest

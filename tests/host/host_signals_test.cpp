@@ -42,5 +42,5 @@ INSTANTIATE_TEST_SUITE_P(DefaultActions, HostSignals, ::testing::Values(SIGINT, 
                              return std::string(info.param == SIGINT ? "SIGINT" : "SIGTERM");
                          });
 
-} // namespace
-} // namespace hosttest
+}  // namespace
+}  // namespace hosttest

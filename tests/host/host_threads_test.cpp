@@ -201,7 +201,7 @@ TEST(ThreadTimer, BeatsUntilDestroyed)
     int seen = count.beats;
     EXPECT_GE(seen, 5);
     std::this_thread::sleep_for(20ms);
-    EXPECT_EQ(count.beats, seen); // none after destruction
+    EXPECT_EQ(count.beats, seen);  // none after destruction
 }
 
 TEST(ThreadTimer, DestructionWaitsForARunningCallback)
@@ -231,8 +231,9 @@ TEST(ThreadTimer, DestructionWaitsForARunningCallback)
 
 TEST(ThreadTimer, NotStartedIsDestroyedCleanly)
 {
-    halvex::ThreadTimer timer(std::chrono::milliseconds(4), [](void*) {}, nullptr);
+    halvex::ThreadTimer timer(
+        std::chrono::milliseconds(4), [](void*) {}, nullptr);
 }
 
-} // namespace
-} // namespace hosttest
+}  // namespace
+}  // namespace hosttest

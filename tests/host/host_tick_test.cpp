@@ -50,7 +50,7 @@ TEST_F(TickTest, FirstTickKeepsAWideGapAndAlignsThePlayCursor)
 {
     // The device already holds 4000 bytes between its cursors.
     tickAt(1000, 5000);
-    EXPECT_EQ(device().lastLockOffset(), 9600u); // first boundary after 9000
+    EXPECT_EQ(device().lastLockOffset(), 9600u);  // first boundary after 9000
     EXPECT_EQ(host().lastPlayPos, 800u + 3200u);
     EXPECT_EQ(host().nextWritePos, 9600u + 3200u);
 }
@@ -112,7 +112,7 @@ TEST_F(TickTest, MovesAsManyBlocksAsPlayedUpToFour)
     tickAt(0, 0);
     // Far enough ahead of the device that the guard stays out of the way.
     host().nextWritePos = 12000;
-    tickAt(4000 + 3 * kBlock + 100, 4000 + 3 * kBlock + 1060); // four blocks
+    tickAt(4000 + 3 * kBlock + 100, 4000 + 3 * kBlock + 1060);  // four blocks
     EXPECT_EQ(device().lastLockOffset(), 12000u);
     EXPECT_EQ(device().lastLockBytes(), 3200u);
     EXPECT_EQ(blocksRendered(), 8u);
@@ -129,7 +129,7 @@ TEST_F(TickTest, MoreThanFourBlocksPlayedDoesNothingUntilTheCursorComesRound)
     tickAt(0, 0);
     tickAt(4000, 4960);
     int locks = device().lockCount();
-    uint32_t accounted = host().lastPlayPos; // 4000
+    uint32_t accounted = host().lastPlayPos;  // 4000
     // A stall: five blocks have played since the last tick.
     tickAt(accounted + 5 * kBlock, accounted + 5 * kBlock + 960);
     tickAt(accounted + 40 * kBlock, accounted + 40 * kBlock + 960);
@@ -171,7 +171,7 @@ TEST_F(TickTest, GuardCatchesAStartOnThePlayCursor)
     tickAt(0, 0);
     host().nextWritePos = 4800;
     tickAt(4800, 4800 + 960);
-    EXPECT_EQ(device().lastLockOffset(), 9600u); // first boundary after 5760 + 3200
+    EXPECT_EQ(device().lastLockOffset(), 9600u);  // first boundary after 5760 + 3200
 }
 
 TEST_F(TickTest, GuardSpanWrapsPastTheEndOfTheBuffer)
@@ -220,7 +220,7 @@ TEST_F(TickTest, BlocksReachTheDeviceOneTickAfterTheyAreRendered)
         // ones rendered now wait in the ring for the next.
         ASSERT_EQ(blocksRendered(), before + step);
         moved += step;
-        if (moved + 9 <= 64) { // not yet written over: still the poison
+        if (moved + 9 <= 64) {  // not yet written over: still the poison
             ASSERT_EQ(deviceBytes(7200 + moved * kBlock, 1)[0], 0x5A);
         }
     }
@@ -285,5 +285,5 @@ TEST_F(TickTest, AFailedPositionOrLockDropsTheTick)
     EXPECT_EQ(blocksRendered(), 6u);
 }
 
-} // namespace
-} // namespace hosttest
+}  // namespace
+}  // namespace hosttest

@@ -93,7 +93,7 @@ bool fileHoldsTheTakenStream(const std::vector<uint8_t>& file, const std::vector
 TEST_F(SdlTest, DeviceTakesTheLoopingBufferInOrder)
 {
     std::string file = path("device.raw");
-    useDisk(file, false); // unpaced: as fast as the file takes it
+    useDisk(file, false);  // unpaced: as fast as the file takes it
     halvex::SdlOutputDevice* opened = nullptr;
     ASSERT_EQ(halvex::SdlOutputDevice::open(kFormat, kBuffer, &opened), HX_S_OK) << SDL_GetError();
     std::unique_ptr<halvex::SdlOutputDevice> device(opened);
@@ -142,7 +142,7 @@ TEST_F(SdlTest, DeviceTakesTheLoopingBufferInOrder)
     EXPECT_GE(stats.underruns, replayed);
     EXPECT_LE(stats.underruns, replayed + 1);
 
-    device.reset(); // closes the file
+    device.reset();  // closes the file
     std::lock_guard<std::mutex> lock(observed.mutex);
     EXPECT_TRUE(observed.ordered);
     const std::vector<uint8_t>& taken = observed.bytes;
@@ -204,7 +204,7 @@ bool streamsAgree(const std::vector<uint8_t>& taken, uint64_t takenBefore,
         *why = "the first sound is not on a block boundary of the device's stream";
         return false;
     }
-    size_t offset = inDevice - inLog; // where log byte 0 went out
+    size_t offset = inDevice - inLog;  // where log byte 0 went out
     size_t overlap = std::min(taken.size() - offset, log.size() - 44);
     if (overlap < 150000) {
         *why = "less than 0.8 s of audio to compare: " + std::to_string(overlap);
@@ -248,7 +248,7 @@ TEST_F(SdlTest, DeviceReceivesExactlyTheEngineBlocksThatTheLogHolds)
                 Observed* o = static_cast<Observed*>(context);
                 std::lock_guard<std::mutex> lock(o->mutex);
                 if (o->bytes.empty())
-                    o->expectedBefore = before; // where watching began
+                    o->expectedBefore = before;  // where watching began
                 o->bytes.insert(o->bytes.end(), bytes, bytes + count);
             },
             &observed);
@@ -302,5 +302,5 @@ TEST_F(SdlTest, ExportedInitPlaysThroughTheDefaultDevice)
     EXPECT_FALSE(isSilent(device));
 }
 
-} // namespace
-} // namespace hosttest
+}  // namespace
+}  // namespace hosttest

@@ -6,7 +6,7 @@ namespace {
 
 constexpr uint16_t kSampleBytes = 30000;
 
-} // namespace
+}  // namespace
 
 Image samplePack()
 {
@@ -22,7 +22,7 @@ Image samplePack()
 Image instrumentPack()
 {
     testing_images::Macro code;
-    code.looping(0, kSampleBytes).volume(127).loop(-1).wait(100).endloop(); // until note-off
+    code.looping(0, kSampleBytes).volume(127).loop(-1).wait(100).endloop();  // until note-off
     const uint32_t noteOff = code.here();
     code.end();
     return testing_images::instrumentPack({{0, code, noteOff}});
@@ -31,7 +31,7 @@ Image instrumentPack()
 Image loopingEffect(uint32_t ticks)
 {
     testing_images::Macro code;
-    code.looping(0, kSampleBytes).volume(100).frequency(0xE000).wait(ticks).end(); // 7/8 speed
+    code.looping(0, kSampleBytes).volume(100).frequency(0xE000).wait(ticks).end();  // 7/8 speed
     return testing_images::effect({{0, code}});
 }
 
@@ -46,4 +46,4 @@ Image tune(uint32_t notes)
     return music.build({{10, "tune"}});
 }
 
-} // namespace hosttest
+}  // namespace hosttest

@@ -23,6 +23,6 @@ Image loopingEffect(uint32_t ticks);
 // then "end" (so `notes` x 24 ticks of music).
 Image tune(uint32_t notes);
 
-} // namespace hosttest
+}  // namespace hosttest
 
 #endif

@@ -20,6 +20,6 @@ public:
     halvex::SdlOutputDevice* opened = nullptr;
 };
 
-} // namespace hosttest
+}  // namespace hosttest
 
 #endif

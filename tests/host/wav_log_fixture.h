@@ -46,6 +46,6 @@ LogState logState();
 // Checks the 44-byte header of a log holding `dataBytes` bytes of audio.
 void expectHeader(const std::vector<uint8_t>& file, uint32_t dataBytes);
 
-} // namespace hosttest
+}  // namespace hosttest
 
 #endif

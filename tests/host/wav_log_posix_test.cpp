@@ -90,7 +90,7 @@ TEST_F(WavLogTest, PipesAndTerminalsAreRefused)
     EXPECT_EQ(hx_logOutput(fifo.c_str()), -1);
     EXPECT_EQ(logState().error, ESPIPE);
     char byte;
-    EXPECT_LE(read(reader, &byte, 1), 0); // nothing was written into it
+    EXPECT_LE(read(reader, &byte, 1), 0);  // nothing was written into it
     close(reader);
 
     // A terminal cannot seek back either.
@@ -128,7 +128,7 @@ TEST_F(WavLogTest, AShortWriteEndsTheLogAtTheLastWholeBlock)
     std::vector<uint8_t> file = readFile(path);
     ASSERT_EQ(file.size(), 44u + 2 * kBlock);
     expectHeader(file, 2 * kBlock);
-    EXPECT_EQ(logState().stop, HX_LOG_WRITE_FAILED); // still told after closing
+    EXPECT_EQ(logState().stop, HX_LOG_WRITE_FAILED);  // still told after closing
 }
 
 // A log that a full disk stops before it holds any audio leaves no file.
@@ -168,5 +168,5 @@ TEST_F(WavLogTest, ALogThatCannotHoldAudioLeavesNoFile)
     EXPECT_TRUE(fileExists(target));
 }
 
-} // namespace
-} // namespace hosttest
+}  // namespace
+}  // namespace hosttest

@@ -75,7 +75,7 @@ TEST_F(WavLogTest, RefusedWhenNotRunningOrAlreadyLogging)
     std::string early = tempPath("early.wav");
     EXPECT_EQ(hx_logOutput(early.c_str()), -1);
     EXPECT_FALSE(fileExists(early));
-    hx_closeLog(); // no log, not running: nothing happens
+    hx_closeLog();  // no log, not running: nothing happens
 
     ASSERT_EQ(start(), HX_S_OK);
     EXPECT_EQ(hx_logOutput(nullptr), -1);
@@ -96,7 +96,7 @@ TEST_F(WavLogTest, FilesThatCannotHoldAWaveAreRefused)
 {
     std::string dir = ::testing::TempDir() + "halvex-no-such-dir/x.wav";
     EXPECT_EQ(hx_logOutput(dir.c_str()), -1);
-    EXPECT_EQ(hx_logOutput(::testing::TempDir().c_str()), -1); // a directory
+    EXPECT_EQ(hx_logOutput(::testing::TempDir().c_str()), -1);  // a directory
 
     // Nothing is left open: a good path works.
     EXPECT_EQ(hx_logOutput(tempPath("good.wav").c_str()), 0);
@@ -119,7 +119,7 @@ TEST_F(WavLogTest, PausedTicksLogSilence)
     hx_playSFX(effect.data(), 5, 127, 127);
     render(8);
     hx_pause();
-    render(1); // the pause reaches the engine with this block
+    render(1);  // the pause reaches the engine with this block
     ASSERT_EQ(hx_logOutput(path.c_str()), 0);
     render(20);
     hx_resume();
@@ -148,13 +148,13 @@ TEST_F(WavLogTest, StopsGrowingAtOneGibibyte)
     render(4);
     // Pretend the log has grown to just below the cap.
     host().logBytes = HX_LOG_LIMIT - 100;
-    render(1); // still below: this block is written, and crosses the cap
+    render(1);  // still below: this block is written, and crosses the cap
     EXPECT_EQ(host().logBytes, static_cast<uint32_t>(HX_LOG_LIMIT) + 700u);
     EXPECT_EQ(logState().stop, HX_LOG_COMPLETE);
-    render(5); // at or above: nothing more
+    render(5);  // at or above: nothing more
     EXPECT_EQ(host().logBytes, static_cast<uint32_t>(HX_LOG_LIMIT) + 700u);
     EXPECT_EQ(logState().stop, HX_LOG_CAPPED);
-    host().logBytes = HX_LOG_LIMIT; // exactly 1 GiB is no longer below it
+    host().logBytes = HX_LOG_LIMIT;  // exactly 1 GiB is no longer below it
     render(1);
     EXPECT_EQ(host().logBytes, static_cast<uint32_t>(HX_LOG_LIMIT));
     host().logBytes = HX_LOG_LIMIT + 700u;
@@ -164,5 +164,5 @@ TEST_F(WavLogTest, StopsGrowingAtOneGibibyte)
     EXPECT_EQ(bs_readU32(file.data() + 40), static_cast<uint32_t>(HX_LOG_LIMIT) + 700u - 44u);
 }
 
-} // namespace
-} // namespace hosttest
+}  // namespace
+}  // namespace hosttest

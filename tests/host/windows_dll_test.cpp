@@ -31,4 +31,4 @@ TEST(HalvexDll, NeedsTheWindowToStart)
     EXPECT_EQ(hx_getInfo(nullptr, nullptr, nullptr, nullptr, nullptr), 0);
 }
 
-} // namespace
+}  // namespace

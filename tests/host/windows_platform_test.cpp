@@ -104,7 +104,7 @@ TEST(MultimediaTimer, BeatsUntilDestroyedAndWaitsForARunningBeat)
     EXPECT_GE(atDestruction, 1);
     release.join();
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    EXPECT_EQ(beats.count, atDestruction); // no beat after destruction
+    EXPECT_EQ(beats.count, atDestruction);  // no beat after destruction
 }
 
 TEST(MultimediaTimer, KeepsBeating)
@@ -127,4 +127,4 @@ TEST(WindowsPlatform, NeedsTheWindow)
     EXPECT_TRUE(halvex::defaultPlatform().needsWindow());
 }
 
-} // namespace
+}  // namespace

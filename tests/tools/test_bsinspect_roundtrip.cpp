@@ -117,9 +117,9 @@ TEST_F(RoundTrip, TheCompilersTestScripts)
 
 struct Sources {
     const char* what;
-    const char* samples;      // a descriptor of the PCM files made below
-    const char* instruments;  // an instrument script, or null
-    const char* effects;      // a sound-effect script, or null
+    const char* samples;                // a descriptor of the PCM files made below
+    const char* instruments;            // an instrument script, or null
+    const char* effects;                // a sound-effect script, or null
     std::vector<const char*> channels;  // music scripts (with the instruments)
 };
 
@@ -136,7 +136,9 @@ const Sources kCorners[] = {
      "part:   big.raw    (11025, 3.3)   [100, 200]\n"
      "tail:   big.raw    (11025, 3.3)   [30000]\n"
      "head:   kick.raw   (1.00002, 65535.99) [2999]\n",
-     nullptr, nullptr, {}},
+     nullptr,
+     nullptr,
+     {}},
     {"instruments: waits kept apart by noteoff, joined waits, no code, no sample",
      "kick: kick.raw 22050 261.63\nsnare: snare.raw 22050 440\n",
      "lead\n    sample kick\n{\n    wait 268435455\n    noteoff\n    wait 5\n    end\n}\n"
@@ -145,9 +147,11 @@ const Sources kCorners[] = {
      "empty\n{\n    {\n    }\n}\n"
      "early\n    sample snare\n{\n    noteoff\n    mode singleshot\n    volume 255 -128\n}\n"
      "late\n    sample kick\n{\n    mode looping 0 32768\n    wait 7\n    noteoff\n}\n",
-     nullptr, {}},
+     nullptr,
+     {}},
     {"effects: a sample line between two waits, channels without samples",
-     "kick: kick.raw 22050 261.63\nsnare: snare.raw 22050 440\n", nullptr,
+     "kick: kick.raw 22050 261.63\nsnare: snare.raw 22050 440\n",
+     nullptr,
      "boom -5\n{\n    {\n        wait 268435455\n        sample snare\n        wait 5\n"
      "        mode singleshot\n        end\n    }\n    sample kick\n    mode looping 0 32768\n"
      "    {\n        volume 3\n        wait 3\n    }\n    {\n        frequency $FFFF.FFFF $-1.0\n    }\n}\n"
@@ -167,7 +171,9 @@ const Sources kCorners[] = {
       "m3 127\n{\n    loop -128\n    call start\n    break\n    pitch -32768 32767.65535\n"
       "    pan -128 127\n    using other\n    endloop\n}\nlater\n{\n    return\n}\natend\n{\n}\n"}},
     {"music: main blocks at the same place, a call to the end, waits across blocks",
-     "kick: kick.raw 22050 261.63\n", "lead\n    sample kick\n{\n    end\n}\n", nullptr,
+     "kick: kick.raw 22050 261.63\n",
+     "lead\n    sample kick\n{\n    end\n}\n",
+     nullptr,
      {"first 1\n{\n}\n",
       "second 2\n{\n    wait 268435455\n}\nnext\n{\n    wait 268435455\n}\nlast\n{\n    wait 1\n    call void\n}\n",
       "third 3\n{\n    call void\n    c.4 268435455\n}\nalso\n{\n    wait 9\n    rest 1\n}\nvoid\n{\n}\n"}},

@@ -330,7 +330,8 @@ TEST_F(BsplayCli, KeysInATerminal)
     if (reaped != child) {
         kill(child, SIGKILL);
         waitpid(child, &status, 0);
-        FAIL() << "bsplay did not quit on q:\n" << screen;
+        FAIL() << "bsplay did not quit on q:\n"
+               << screen;
     }
     close(master);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << screen;

@@ -26,7 +26,7 @@ TEST(BsplayOnWindows, CommandLineAndBadFiles)
     const struct {
         std::vector<std::string> arguments;
         int status;
-        std::string message; // in standard error, or in standard output for status 0
+        std::string message;  // in standard error, or in standard output for status 0
     } cases[] = {
         {{}, 1, "usage: bsplay"},
         {{"--help"}, 0, "exit status"},
@@ -66,7 +66,7 @@ TEST(BsplayOnWindows, PlaysTheDemoWithAWaveLog)
     EXPECT_EQ(bs_readU32(bytes.data() + 40), bytes.size() - 44);
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv)
 {

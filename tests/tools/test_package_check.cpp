@@ -145,10 +145,10 @@ TEST(InstrumentPackCheck, WarnsAboutMissingSamplesLoopsBeyondThemAndOddCode)
 {
     const Bytes smp = twoSamples();
     const Bytes pack = instrumentPack({
-        {2, loopingCode(0, 10)},                 // no sample 2
-        {1, loopingCode(0, 41)},                 // sample 1 has 40 samples
-        {0, {MACRO_VOLUME, 100, 0, 0, 0x42}},    // opcode 0x42 does not exist
-        {0, {MACRO_END, MACRO_FREQUENCY, 0}},    // code ends inside "frequency"
+        {2, loopingCode(0, 10)},               // no sample 2
+        {1, loopingCode(0, 41)},               // sample 1 has 40 samples
+        {0, {MACRO_VOLUME, 100, 0, 0, 0x42}},  // opcode 0x42 does not exist
+        {0, {MACRO_END, MACRO_FREQUENCY, 0}},  // code ends inside "frequency"
     });
     const CheckResult r = checkInstrumentPack(pack.data(), uint32_t(pack.size()), tableOf(smp));
     ASSERT_TRUE(r.ok()) << r.error;
@@ -223,8 +223,7 @@ TEST(MusicTrackCheck, RefusesCallsAndTracksOutsideTheCode)
 
 TEST(MusicTrackCheck, WarnsAboutInstrumentsTheInstrumentPackLacks)
 {
-    const Bytes mus = musicTrack({{10, {MUSIC_USING, 3, MUSIC_NOTE, 69, 0x81, MUSIC_USING, 0, MUSIC_USING, 3,
-                                        MUSIC_PRIORITY, 0}}});
+    const Bytes mus = musicTrack({{10, {MUSIC_USING, 3, MUSIC_NOTE, 69, 0x81, MUSIC_USING, 0, MUSIC_USING, 3, MUSIC_PRIORITY, 0}}});
     const CheckResult r = checkMusicTrack(mus.data(), uint32_t(mus.size()), 2);
     ASSERT_TRUE(r.ok());
     ASSERT_EQ(r.warnings.size(), 1u);

@@ -99,8 +99,11 @@ TEST_F(PackageFile, TheLoaderChecksEachPackageAgainstThePacksBeforeIt)
               "W: Instrument 0 loops up to offset 41, beyond the end of its sample (40 samples) : " + path("t.ins") +
                   "\n"
                   "W: Uses instrument 2, but the instrument pack has only 2 (were both built from the same "
-                  "instruments file?) : " + path("t.mus") + "\n"
-                  "W: Channel 0 uses sample 2, but the sample pack has only 2: it plays silence : " + path("t.sfx") +
+                  "instruments file?) : " +
+                  path("t.mus") + "\n"
+                                  "W: Channel 0 uses sample 2, but the sample pack has only 2: it plays silence : " +
+                  path("t.sfx") +
                   "\n"
-                  "E: Not a sound effect: it is a sample pack : " + path("t.smp") + "\n");
+                  "E: Not a sound effect: it is a sample pack : " +
+                  path("t.smp") + "\n");
 }

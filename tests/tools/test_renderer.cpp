@@ -107,8 +107,7 @@ TEST_F(RendererTest, EffectsStartAtTheTickOfTheirTime)
 TEST_F(RendererTest, AMusicNotePlaysAtTheNotesStepThroughTheTracksLevels)
 {
     // using 0, a.5 for 24 ticks, note-off (rest), then "end".
-    const bs::PackageImage music = image(musicTrack({{10, {MUSIC_USING, 0, MUSIC_NOTE, 69, 0x98, MUSIC_NOTE_OFF,
-                                                       MUSIC_PRIORITY, 0}}}));
+    const bs::PackageImage music = image(musicTrack({{10, {MUSIC_USING, 0, MUSIC_NOTE, 69, 0x98, MUSIC_NOTE_OFF, MUSIC_PRIORITY, 0}}}));
     RenderJob job;
     job.samples = &samples;
     job.instruments = &instruments;
@@ -148,8 +147,7 @@ TEST_F(RendererTest, MusicAttenuationScalesTheTrackLevels)
 TEST_F(RendererTest, MusicThatNeverEndsStopsAtTheLimit)
 {
     // using 0, then for ever: a.5 for 100 ticks.
-    const bs::PackageImage music = image(musicTrack({{10, {MUSIC_USING, 0, MUSIC_LOOP, 0xFF, MUSIC_NOTE, 69, 0xE4,
-                                                       MUSIC_ENDLOOP}}}));
+    const bs::PackageImage music = image(musicTrack({{10, {MUSIC_USING, 0, MUSIC_LOOP, 0xFF, MUSIC_NOTE, 69, 0xE4, MUSIC_ENDLOOP}}}));
     RenderJob job;
     job.samples = &samples;
     job.instruments = &instruments;
@@ -182,9 +180,8 @@ TEST_F(RendererTest, TheSameJobGivesTheSameBlocksEveryTime)
     // The first render leaves the track on instrument 1 and its channel with a pitch offset;
     // a music track that names no instrument must still play the same afterwards.
     const bs::PackageImage twoInstruments = image(instrumentPack({{0, heldInstrument(), kHeldNoteOff},
-                                                              {0, oneShotEffect(5)}}));
-    const bs::PackageImage first = image(musicTrack({{10, {MUSIC_USING, 1, MUSIC_PITCH, 0, 1, 0, 0, 0, 0, 0, 0,
-                                                       MUSIC_NOTE, 60, 0x84, MUSIC_PRIORITY, 0}}}));
+                                                                  {0, oneShotEffect(5)}}));
+    const bs::PackageImage first = image(musicTrack({{10, {MUSIC_USING, 1, MUSIC_PITCH, 0, 1, 0, 0, 0, 0, 0, 0, MUSIC_NOTE, 60, 0x84, MUSIC_PRIORITY, 0}}}));
     const bs::PackageImage second = image(musicTrack({{10, {MUSIC_NOTE, 69, 0x90, MUSIC_PRIORITY, 0}}}));
     RenderJob job;
     job.samples = &samples;

@@ -41,8 +41,8 @@ TEST(SampleGenerator, DrumsFileHoldsTheThreeDrumsAtTheDescriptorsOffsets)
 {
     const std::vector<int8_t> drums = makeDrums();
     ASSERT_EQ(drums.size(), kKickLength + kSnareLength + kHatLength);
-    EXPECT_EQ(kKickLength, 8000u);  // samples.txt: kick [0, 8000], snare [8000, 15200],
-    EXPECT_EQ(kSnareLength, 7200u); // hat [15200, 17600]
+    EXPECT_EQ(kKickLength, 8000u);   // samples.txt: kick [0, 8000], snare [8000, 15200],
+    EXPECT_EQ(kSnareLength, 7200u);  // hat [15200, 17600]
     EXPECT_EQ(kHatLength, 2400u);
     // Each drum fades out to silence before the next one starts.
     EXPECT_EQ(drums[kKickLength - 1], 0);

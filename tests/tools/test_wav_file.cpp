@@ -9,7 +9,7 @@
 #include <thread>
 
 #if !defined(_WIN32)
-#include <sys/stat.h>
+#  include <sys/stat.h>
 #endif
 
 #include "formats/packages.h"

@@ -10,14 +10,18 @@
 namespace bsinspect {
 
 struct CodeLine {
-    enum Kind { Instruction, Wait, NotCode } kind = Instruction;
+    enum Kind {
+        Instruction,
+        Wait,
+        NotCode
+    } kind = Instruction;
     uint32_t position = 0;  // from the start of the image
     uint32_t length = 0;
     const BsOpcodeInfo* info = nullptr;  // an instruction's opcode
     int32_t operands[BS_MAX_OPERANDS] = {};
-    uint32_t ticks = 0;       // a wait run's count
-    bool joined = false;      // a wait run right after another, which bscomp would join to it
-    bool shortest = true;     // a wait run in as few bytes as bscomp writes its count
+    uint32_t ticks = 0;    // a wait run's count
+    bool joined = false;   // a wait run right after another, which bscomp would join to it
+    bool shortest = true;  // a wait run in as few bytes as bscomp writes its count
 };
 
 // Lists the code from `start` to `end` of `image`. Wait bytes become runs of at most four bytes,

@@ -116,9 +116,10 @@ int run(const Options& options)
 
 int main(int argc, char** argv)
 {
-    return bs::runToolMain<Options>(argc, argv, "bsinspect", BSINSPECT_VERSION, usageText(), kExitProblem,
-                                    [](int count, char** values, Options* options, std::string* error) {
-                                        return parseOptions(count, values, options, error);
-                                    },
-                                    run);
+    return bs::runToolMain<Options>(
+        argc, argv, "bsinspect", BSINSPECT_VERSION, usageText(), kExitProblem,
+        [](int count, char** values, Options* options, std::string* error) {
+            return parseOptions(count, values, options, error);
+        },
+        run);
 }

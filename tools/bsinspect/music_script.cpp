@@ -114,8 +114,7 @@ void MusicWriter::findBlocks(std::vector<Script>& scripts)
         else if (track.codeOffset < lastMain)
             why = "lies before the code of an earlier track";
         if (!why.empty()) {
-            ScriptText(&scripts[t]).cannot(0, "track " + std::to_string(t) + "'s start, file offset " +
-                                                   std::to_string(track.codeOffset) + ", " + why);
+            ScriptText(&scripts[t]).cannot(0, "track " + std::to_string(t) + "'s start, file offset " + std::to_string(track.codeOffset) + ", " + why);
             continue;
         }
         mains.emplace(track.codeOffset, t);

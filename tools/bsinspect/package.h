@@ -25,9 +25,9 @@ struct SampleEntry {
 struct MacroEntry {
     uint32_t sample = 0;
     uint32_t codeOffset = 0;
-    uint32_t codeEnd = 0;   // its code runs to the next entry's code, or to the end of the file
-    uint32_t noteOff = 0;   // instruments: from the first code byte
-    bool inside = true;     // the code offset lies in the code area
+    uint32_t codeEnd = 0;  // its code runs to the next entry's code, or to the end of the file
+    uint32_t noteOff = 0;  // instruments: from the first code byte
+    bool inside = true;    // the code offset lies in the code area
 };
 
 struct TrackEntry {

@@ -48,8 +48,8 @@ private:
 // A file being laid out: where it starts and what its samples ask of its end.
 struct OpenFile {
     uint64_t start;
-    uint64_t reach;                     // the furthest end of its samples
-    std::optional<uint64_t> fixedEnd;   // a sample too long for an end offset ends with the file
+    uint64_t reach;                    // the furthest end of its samples
+    std::optional<uint64_t> fixedEnd;  // a sample too long for an end offset ends with the file
 };
 
 // Cuts the data into files, or says why it cannot.

@@ -41,7 +41,7 @@ Script sampleDescriptor(const Package& pack)
         const std::string which = "sample " + std::to_string(e) + "'s ";
         if (file.silent)
             out.cannot(0, "the bytes of sample " + std::to_string(e) + ", which the pack lacks or holds too many "
-                          "of besides the others': one silent byte stands for them");
+                                                                       "of besides the others': one silent byte stands for them");
         std::vector<std::string> row = {"sample_" + std::to_string(e), file.name,
                                         frequency(out, pack.samples[e].rate, which + "sample rate"),
                                         frequency(out, pack.samples[e].content, which + "content frequency")};

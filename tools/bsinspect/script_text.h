@@ -10,8 +10,8 @@
 namespace bsinspect {
 
 struct Script {
-    std::string name;                // where --extract writes it: "samples.txt", "song/00.txt"
-    std::vector<std::string> from;   // the packages it comes from
+    std::string name;               // where --extract writes it: "samples.txt", "song/00.txt"
+    std::vector<std::string> from;  // the packages it comes from
     std::string text;
     std::vector<std::string> notes;  // what bscomp cannot rebuild exactly from it
 };

@@ -20,6 +20,6 @@ private:
     void* handle_ = nullptr;
 };
 
-} // namespace bsplay
+}  // namespace bsplay
 
 #endif

@@ -6,4 +6,4 @@ namespace bsplay {
 HostWindow::HostWindow() = default;
 HostWindow::~HostWindow() = default;
 
-} // namespace bsplay
+}  // namespace bsplay

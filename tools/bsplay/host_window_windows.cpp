@@ -23,4 +23,4 @@ HostWindow::~HostWindow()
         DestroyWindow(static_cast<HWND>(handle_));
 }
 
-} // namespace bsplay
+}  // namespace bsplay

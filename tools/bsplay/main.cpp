@@ -38,7 +38,7 @@ int failed(const char* what)
     return bsplay::kHostFailed;
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv)
 {

@@ -60,7 +60,7 @@ bool parseEffect(const std::string& text, EffectOption* effect, std::string* err
     return true;
 }
 
-} // namespace
+}  // namespace
 
 bool parseOptions(int argc, char** argv, Options* options, std::string* error)
 {
@@ -129,4 +129,4 @@ bool parseOptions(int argc, char** argv, Options* options, std::string* error)
     return true;
 }
 
-} // namespace bsplay
+}  // namespace bsplay

@@ -233,10 +233,11 @@ void Session::handleKey(int key, Terminal&)
         playMusic();
     } else if (key == 's' && music_) {
         hx_stopMusic();
-        waitForMusic_ = false; // stopped by hand: keep playing effects
+        waitForMusic_ = false;  // stopped by hand: keep playing effects
     } else if (key == '+' || key == '=' || key == '-') {
         volume_ += key == '-' ? -16 : 16;
-        volume_ = volume_ < 0 ? 0 : volume_ > 127 ? 127 : volume_;
+        volume_ = volume_ < 0 ? 0 : volume_ > 127 ? 127
+                                                  : volume_;
         hx_attenMusic(static_cast<int8_t>(volume_));
     } else if (key == 'q' || key == 'Q' || key == 27) {
         quit_ = true;
@@ -281,9 +282,7 @@ int Session::run()
     bool status = !options_.quiet && Terminal::statusVisible();
     if (terminal.interactive() && !options_.quiet) {
         std::printf("keys: %s p pause, %sq quit\n",
-                    effects_.empty() ? "" : ("1-" + std::to_string(effects_.size()) +
-                                             " effects, 0 stop effects,")
-                                                .c_str(),
+                    effects_.empty() ? "" : ("1-" + std::to_string(effects_.size()) + " effects, 0 stop effects,").c_str(),
                     music_ ? "m music, s stop music, +/- volume, " : "");
         std::fflush(stdout);
     }
@@ -334,7 +333,7 @@ int Session::run()
     return kOk;
 }
 
-} // namespace
+}  // namespace
 
 int play(const Options& options)
 {
@@ -381,10 +380,10 @@ int play(const Options& options)
     Session session(options, options.music.empty() ? nullptr : &music, effects);
     int status = session.run();
     hx_stopAll();
-    hx_close(); // also finishes the WAV log
+    hx_close();  // also finishes the WAV log
     if (status == kOk && !options.wavLog.empty() && !logIsWhole(options))
         return kBadInput;
     return status;
 }
 
-} // namespace bsplay
+}  // namespace bsplay

@@ -10,6 +10,6 @@ namespace bsplay {
 // Returns the exit status.
 int play(const Options& options);
 
-} // namespace bsplay
+}  // namespace bsplay
 
 #endif

@@ -27,4 +27,4 @@ void Terminal::endStatus()
     }
 }
 
-} // namespace bsplay
+}  // namespace bsplay

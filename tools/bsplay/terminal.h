@@ -33,10 +33,10 @@ public:
     static void endStatus();
 
 private:
-    struct SavedMode; // the terminal's mode before, as each system keeps it
+    struct SavedMode;  // the terminal's mode before, as each system keeps it
     std::unique_ptr<SavedMode> saved_;
 };
 
-} // namespace bsplay
+}  // namespace bsplay
 
 #endif

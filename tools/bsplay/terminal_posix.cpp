@@ -55,4 +55,4 @@ bool Terminal::statusVisible()
     return isatty(STDOUT_FILENO);
 }
 
-} // namespace bsplay
+}  // namespace bsplay

@@ -21,7 +21,7 @@ bool isConsole(HANDLE handle)
     return handle != nullptr && handle != INVALID_HANDLE_VALUE && GetConsoleMode(handle, &mode);
 }
 
-} // namespace
+}  // namespace
 
 Terminal::Terminal()
 {
@@ -77,4 +77,4 @@ bool Terminal::statusVisible()
     return isConsole(GetStdHandle(STD_OUTPUT_HANDLE));
 }
 
-} // namespace bsplay
+}  // namespace bsplay

@@ -16,8 +16,8 @@
 #include "tools/common/wav_file.h"
 
 #if defined(_WIN32)
-#include <fcntl.h>
-#include <io.h>
+#  include <fcntl.h>
+#  include <io.h>
 #endif
 
 using namespace bsrender;
@@ -159,8 +159,7 @@ int run(const Options& options)
         _setmode(_fileno(stdout), _O_BINARY);  // no line-end translation in the audio
 #endif
         output.openStream(stdout, "standard output");
-    }
-    else if (!output.open(options.outputPath, &error)) {
+    } else if (!output.open(options.outputPath, &error)) {
         printError(error);
         return kExitFailure;
     }
@@ -216,9 +215,10 @@ int run(const Options& options)
 
 int main(int argc, char** argv)
 {
-    return bs::runToolMain<Options>(argc, argv, "bsrender", BSRENDER_VERSION, usageText(), kExitFailure,
-                                    [](int count, char** values, Options* options, std::string* error) {
-                                        return parseOptions(count, values, options, error);
-                                    },
-                                    run);
+    return bs::runToolMain<Options>(
+        argc, argv, "bsrender", BSRENDER_VERSION, usageText(), kExitFailure,
+        [](int count, char** values, Options* options, std::string* error) {
+            return parseOptions(count, values, options, error);
+        },
+        run);
 }

@@ -17,8 +17,8 @@ inline constexpr uint32_t kMaxLimitTicks = 6 * 3600 * kTicksPerSecond;
 // One --sfx request: FILE[@TIME][,PRIORITY[,LEFT,RIGHT]].
 struct EffectRequest {
     std::string path;
-    uint32_t tick = 0;                 // start time, in ticks of 1/240 s
-    std::optional<int8_t> priority;    // none: from --priorities, else 127
+    uint32_t tick = 0;               // start time, in ticks of 1/240 s
+    std::optional<int8_t> priority;  // none: from --priorities, else 127
     int8_t left = 127;
     int8_t right = 127;
 };
@@ -26,13 +26,13 @@ struct EffectRequest {
 struct Options {
     std::string samplePath;
     std::string instrumentPath;
-    std::string outputPath;            // "-" is standard output
-    std::string musicPath;             // empty: no music
-    std::string priorityHeaderPath;    // empty: none
+    std::string outputPath;          // "-" is standard output
+    std::string musicPath;           // empty: no music
+    std::string priorityHeaderPath;  // empty: none
     std::vector<EffectRequest> effects;
     int8_t attenuation = 127;
     uint32_t limitTicks = kDefaultLimitTicks;
-    bool limitGiven = false;           // --limit was given: reaching it is no surprise
+    bool limitGiven = false;  // --limit was given: reaching it is no surprise
     bool quiet = false;
     bool showHelp = false;
     bool showVersion = false;

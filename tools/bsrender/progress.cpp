@@ -1,9 +1,9 @@
 #include "tools/bsrender/progress.h"
 
 #if defined(_WIN32)
-#include <io.h>
+#  include <io.h>
 #else
-#include <unistd.h>
+#  include <unistd.h>
 #endif
 
 #include "tools/bsrender/options.h"

@@ -13,7 +13,7 @@ namespace bsrender {
 
 struct EffectCue {
     const bs::PackageImage* image = nullptr;
-    uint32_t tick = 0;        // requested before this tick's update
+    uint32_t tick = 0;  // requested before this tick's update
     int8_t priority = 127;
     int8_t left = 127;
     int8_t right = 127;
@@ -22,23 +22,23 @@ struct EffectCue {
 struct RenderJob {
     const bs::PackageImage* samples = nullptr;
     const bs::PackageImage* instruments = nullptr;
-    const bs::PackageImage* music = nullptr;   // optional
+    const bs::PackageImage* music = nullptr;  // optional
     int8_t attenuation = 127;
-    std::vector<EffectCue> effects;        // cues of one tick are requested in this order
+    std::vector<EffectCue> effects;  // cues of one tick are requested in this order
     uint32_t limitTicks = kDefaultLimitTicks;
 };
 
 enum class StopReason {
-    Finished,        // the music ended, every effect started and every channel is idle
+    Finished,  // the music ended, every effect started and every channel is idle
     LimitReached,
-    SinkFailed,      // the sink refused a block
-    EngineRefused,   // bs_initSized did not take the packs
+    SinkFailed,     // the sink refused a block
+    EngineRefused,  // bs_initSized did not take the packs
 };
 
 struct RenderResult {
     StopReason reason = StopReason::Finished;
-    uint32_t ticks = 0;           // blocks rendered
-    int64_t musicEndTick = -1;    // ticks rendered when the music was first seen stopped
+    uint32_t ticks = 0;         // blocks rendered
+    int64_t musicEndTick = -1;  // ticks rendered when the music was first seen stopped
 };
 
 // One block: BS_BLOCK_VALUES int16 values, 200 stereo frames, left first, host byte order.

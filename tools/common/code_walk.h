@@ -15,12 +15,17 @@ struct CodeElement {
     uint32_t length = 0;                 // in bytes
     const BsOpcodeInfo* info = nullptr;  // null for a wait run
     int32_t operands[BS_MAX_OPERANDS] = {};
-    uint32_t ticks = 0;                  // a wait run's count
+    uint32_t ticks = 0;  // a wait run's count
 };
 
 // How a walk through code ended.
 struct CodeWalk {
-    enum Stop { Done, UnknownOpcode, CutInstruction, Visitor } stop = Done;
+    enum Stop {
+        Done,
+        UnknownOpcode,
+        CutInstruction,
+        Visitor
+    } stop = Done;
     uint32_t position = 0;  // of the element it stopped at, or the end
 };
 

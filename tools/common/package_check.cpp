@@ -21,7 +21,7 @@ constexpr size_t kMaxWarnings = 8;
 struct Kind {
     const char* magic;
     const char* name;
-    const char* entry;    // what an entry stands for, in messages
+    const char* entry;  // what an entry stands for, in messages
     const char* entries;
 };
 // In the order of PackageKind.
@@ -97,8 +97,8 @@ bool checkHeader(const uint8_t* image, uint32_t size, const Kind& kind, uint32_t
 }
 
 struct MacroCodeFacts {
-    CodeWalk walk;           // where and how reading stopped
-    uint32_t loopEnd = 0;    // largest loop end of any "mode looping"
+    CodeWalk walk;         // where and how reading stopped
+    uint32_t loopEnd = 0;  // largest loop end of any "mode looping"
 };
 
 // Reads macro code from `start` to `end`.
@@ -118,8 +118,8 @@ struct MacroTable {
     uint32_t entrySize;
     uint32_t sampleField;
     uint32_t codeField;
-    const char* entryName;   // "Instrument", "Channel"
-    bool hasNoteOff;         // instruments: a note-off point, counted from the first code byte
+    const char* entryName;  // "Instrument", "Channel"
+    bool hasNoteOff;        // instruments: a note-off point, counted from the first code byte
 };
 
 // The checks of every instrument or effect channel: code inside the code area, sample known,
@@ -324,7 +324,7 @@ std::optional<PackageKind> packageKindOf(const uint8_t* image, uint32_t size, st
         if (std::memcmp(image, kKinds[k].magic, BS_MAGIC_SIZE) == 0)
             return static_cast<PackageKind>(k);
     *problem = std::memcmp(image, "RIFF", 4) == 0 ? std::string("Not a package: it is a WAV file")
-                                                   : "Not a package: it begins with \"" + shownMagic(image) + "\"";
+                                                  : "Not a package: it begins with \"" + shownMagic(image) + "\"";
     return std::nullopt;
 }
 

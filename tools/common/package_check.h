@@ -13,12 +13,17 @@
 
 namespace bs {
 
-enum class PackageKind { Samples, Instruments, Effect, Music };
+enum class PackageKind {
+    Samples,
+    Instruments,
+    Effect,
+    Music
+};
 
 struct CheckResult {
-    std::string error;                  // empty when the image is usable
+    std::string error;  // empty when the image is usable
     std::vector<std::string> warnings;
-    uint32_t count = 0;                 // samples, instruments, effect channels or tracks
+    uint32_t count = 0;  // samples, instruments, effect channels or tracks
 
     bool ok() const { return error.empty(); }
 };
@@ -27,7 +32,7 @@ struct CheckResult {
 struct SampleTable {
     const uint8_t* pack = nullptr;
     uint32_t count = 0;
-    bool known = true;  // false: no sample pack to check against, sample indices go unchecked
+    bool known = true;                      // false: no sample pack to check against, sample indices go unchecked
     uint32_t length(uint32_t index) const;  // the length the engine plays (low 16 bits)
 };
 

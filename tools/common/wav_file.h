@@ -53,12 +53,12 @@ public:
 private:
     bool commitStream(std::string* error);
 
-    SafeOutputFile output_;           // a file of our own (empty for openStream)
-    std::FILE* file_ = nullptr;       // where the bytes go
-    bool streaming_ = false;          // written straight through, header first
+    SafeOutputFile output_;      // a file of our own (empty for openStream)
+    std::FILE* file_ = nullptr;  // where the bytes go
+    bool streaming_ = false;     // written straight through, header first
     bool streamStarted_ = false;
-    uint32_t streamBytes_ = 0;        // the length the stream's header gives
-    std::string path_;                // the output's name in messages
+    uint32_t streamBytes_ = 0;  // the length the stream's header gives
+    std::string path_;          // the output's name in messages
     uint32_t dataBytes_ = 0;
     std::vector<uint8_t> buffer_;
 };

@@ -190,4 +190,4 @@ void FakePlatform::clearEvents()
     events_.clear();
 }
 
-} // namespace halvex
+}  // namespace halvex

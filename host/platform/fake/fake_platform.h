@@ -84,11 +84,11 @@ public:
 
     // Scripted behaviour.
     bool requireWindow = true;
-    int32_t openResult = 0;     // negative: openDevice fails with it
-    FakeDeviceResults deviceResults; // what a newly opened device does
-    bool timerFails = false;    // startTimer fails ...
-    uint32_t timerError = 0;    // ... with this system code
-    int mutexesBeforeFailure = -1; // >= 0: that many createMutex calls succeed
+    int32_t openResult = 0;           // negative: openDevice fails with it
+    FakeDeviceResults deviceResults;  // what a newly opened device does
+    bool timerFails = false;          // startTimer fails ...
+    uint32_t timerError = 0;          // ... with this system code
+    int mutexesBeforeFailure = -1;    // >= 0: that many createMutex calls succeed
 
     // What the host holds now (null when it holds none).
     FakeDevice* device = nullptr;
@@ -112,6 +112,6 @@ private:
     std::vector<std::string> events_;
 };
 
-} // namespace halvex
+}  // namespace halvex
 
 #endif

@@ -45,4 +45,4 @@ void InheritingMutex::unlock()
     pthread_mutex_unlock(&mutex_);
 }
 
-} // namespace halvex
+}  // namespace halvex

@@ -30,6 +30,6 @@ private:
     bool ready_ = false;
 };
 
-} // namespace halvex
+}  // namespace halvex
 
 #endif

@@ -52,4 +52,4 @@ Platform& defaultPlatform()
     return platform;
 }
 
-} // namespace halvex
+}  // namespace halvex

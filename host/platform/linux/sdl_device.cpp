@@ -28,12 +28,12 @@ int startAudioWithoutSignalHandlers()
     return result;
 }
 
-} // namespace
+}  // namespace
 
 SdlOutputDevice::~SdlOutputDevice()
 {
     if (id_ != 0)
-        SDL_CloseAudioDevice(id_); // waits for a running callback
+        SDL_CloseAudioDevice(id_);  // waits for a running callback
     if (subsystemStarted_)
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
 }
@@ -209,4 +209,4 @@ void SdlOutputDevice::setTakeObserver(TakeObserver observer, void* context)
     observerContext_ = context;
 }
 
-} // namespace halvex
+}  // namespace halvex

@@ -59,8 +59,8 @@ private:
 
     SDL_AudioDeviceID id_ = 0;
     bool subsystemStarted_ = false;
-    bool threadRaised_ = false; // touched only on SDL's audio thread
-    std::mutex mutex_; // guards everything below; held from lock to unlock
+    bool threadRaised_ = false;  // touched only on SDL's audio thread
+    std::mutex mutex_;           // guards everything below; held from lock to unlock
     std::unique_ptr<uint8_t[]> buffer_;
     // Per block: the unlock that last wrote it (counting from 1), and
     // whether the device has taken it since.
@@ -77,6 +77,6 @@ private:
     void* observerContext_ = nullptr;
 };
 
-} // namespace halvex
+}  // namespace halvex
 
 #endif

@@ -18,4 +18,4 @@ void StdMutex::unlock()
     mutex_.unlock();
 }
 
-} // namespace halvex
+}  // namespace halvex

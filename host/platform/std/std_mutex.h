@@ -18,6 +18,6 @@ private:
     std::mutex mutex_;
 };
 
-} // namespace halvex
+}  // namespace halvex
 
 #endif

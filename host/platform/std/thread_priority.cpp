@@ -29,4 +29,4 @@ void raiseThreadPriority()
 #endif
 }
 
-} // namespace halvex
+}  // namespace halvex

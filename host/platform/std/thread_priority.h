@@ -9,6 +9,6 @@ namespace halvex {
 // word, when it is allowed neither.
 void raiseThreadPriority();
 
-} // namespace halvex
+}  // namespace halvex
 
 #endif

@@ -55,4 +55,4 @@ void ThreadTimer::run()
     }
 }
 
-} // namespace halvex
+}  // namespace halvex

@@ -34,6 +34,6 @@ private:
     std::thread thread_;
 };
 
-} // namespace halvex
+}  // namespace halvex
 
 #endif

@@ -24,7 +24,7 @@ private:
 // device really plays from (GETCURRENTPOSITION2), it plays on when another
 // program has the focus, and it may carry position notifications.
 constexpr DWORD kSecondaryFlags =
-    DSBCAPS_GETCURRENTPOSITION2 | DSBCAPS_GLOBALFOCUS | DSBCAPS_CTRLPOSITIONNOTIFY; // 0x18100
+    DSBCAPS_GETCURRENTPOSITION2 | DSBCAPS_GLOBALFOCUS | DSBCAPS_CTRLPOSITIONNOTIFY;  // 0x18100
 static_assert(kSecondaryFlags == 0x18100);
 
 WAVEFORMATEX waveFormat(const OutputFormat& format)
@@ -40,7 +40,7 @@ WAVEFORMATEX waveFormat(const OutputFormat& format)
     return wave;
 }
 
-} // namespace
+}  // namespace
 
 DirectSoundDevice::DirectSoundDevice()
 {
@@ -157,7 +157,7 @@ int32_t DirectSoundDevice::play()
     Entered entered(section_);
     HRESULT result = buffer_->Play(0, 0, DSBPLAY_LOOPING);
     if (result == DSERR_BUFFERLOST) {
-        playing_ = true; // so that the restored buffer is played
+        playing_ = true;  // so that the restored buffer is played
         result = restore();
     }
     playing_ = SUCCEEDED(result);
@@ -183,7 +183,7 @@ HRESULT DirectSoundDevice::restore()
 {
     HRESULT result = buffer_->Restore();
     if (FAILED(result))
-        return result; // still lost (the other program holds the device): try at the next tick
+        return result;  // still lost (the other program holds the device): try at the next tick
     ++restores_;
     void* first = nullptr;
     void* second = nullptr;
@@ -203,4 +203,4 @@ HRESULT DirectSoundDevice::restore()
     return playing_ ? buffer_->Play(0, 0, DSBPLAY_LOOPING) : result;
 }
 
-} // namespace halvex
+}  // namespace halvex

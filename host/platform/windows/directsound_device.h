@@ -52,6 +52,6 @@ private:
     uint32_t restores_ = 0;
 };
 
-} // namespace halvex
+}  // namespace halvex
 
 #endif

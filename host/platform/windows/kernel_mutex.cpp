@@ -47,9 +47,9 @@ bool KernelMutex::tryLock()
 void KernelMutex::unlock()
 {
     if (owner_.load() != GetCurrentThreadId())
-        return; // not ours: releasing it would fail anyway
+        return;  // not ours: releasing it would fail anyway
     owner_.store(0);
     ReleaseMutex(handle_);
 }
 
-} // namespace halvex
+}  // namespace halvex

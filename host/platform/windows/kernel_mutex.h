@@ -36,6 +36,6 @@ private:
     std::atomic<DWORD> owner_{0};
 };
 
-} // namespace halvex
+}  // namespace halvex
 
 #endif

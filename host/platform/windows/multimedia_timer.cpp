@@ -64,4 +64,4 @@ MultimediaTimer::~MultimediaTimer()
         timeEndPeriod(resolutionMs_);
 }
 
-} // namespace halvex
+}  // namespace halvex

@@ -33,6 +33,6 @@ private:
     std::atomic<int> inFlight_{0};
 };
 
-} // namespace halvex
+}  // namespace halvex
 
 #endif

@@ -42,4 +42,4 @@ Platform& defaultPlatform()
     return platform;
 }
 
-} // namespace halvex
+}  // namespace halvex

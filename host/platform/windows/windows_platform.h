@@ -17,6 +17,6 @@ public:
     Mutex* createMutex() override;
 };
 
-} // namespace halvex
+}  // namespace halvex
 
 #endif

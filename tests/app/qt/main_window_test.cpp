@@ -216,8 +216,7 @@ TEST_F(MainWindowTest, RefreshRepaintsTheLiveAreasAsAWholePaintWould)
     application().onTimer();
     client->removeEventFilter(&recorder);
     // The live areas, but for what the child controls show over them.
-    const Rect areas[] = {{16, 20, 304, 93}, {16, 148, 176, 164}, {200, 116, 488, 162}, {328, 20, 488, 88},
-                          {16, 190, 488, 15 * 16 + 210}};
+    const Rect areas[] = {{16, 20, 304, 93}, {16, 148, 176, 164}, {200, 116, 488, 162}, {328, 20, 488, 88}, {16, 190, 488, 15 * 16 + 210}};
     QRegion live;
     for (const Rect& area : areas)
         live += toQRect(area);

@@ -62,7 +62,7 @@ protected:
     std::string copyOfDemo(const std::string& name) const;  // into the scratch folder
     // The demo's packages (copies) as if named on the command line.
     void openDemo();
-    void press(QKeyCombination key);  // to the control with the focus
+    void press(QKeyCombination key);                       // to the control with the focus
     bool waitFor(const std::function<bool()>& condition);  // up to 5 s
 
     MainWindow& window() { return session->window(); }

@@ -1,7 +1,7 @@
 // Veskar.exe's resources read back, against the core's tables of the menu, the accelerators,
 // the strings, the About box and the icons' art, and against the resource script's own texts.
 #ifndef UNICODE
-#define UNICODE  // the RT_ types as wide-character names
+#  define UNICODE  // the RT_ types as wide-character names
 #endif
 #include <windows.h>
 
@@ -62,6 +62,7 @@ protected:
 
 TEST_F(VeskarResources, AreAllInUsEnglishAtTheirIds)
 {
+    // clang-format off
     const struct {
         LPCWSTR type;
         int id;
@@ -72,6 +73,7 @@ TEST_F(VeskarResources, AreAllInUsEnglishAtTheirIds)
         {RT_STRING, 1},  // strings 1 to 15
         {RT_VERSION, 1},
     };
+    // clang-format on
     for (const auto& resource : resources)
         EXPECT_FALSE(data(resource.type, resource.id).empty()) << resource.id;
 }
@@ -302,6 +304,7 @@ TEST_F(VeskarResources, VersionInformationNamesVeskar)
     EXPECT_EQ(fixed->dwFileVersionLS, 0x00000001u);
     EXPECT_EQ(fixed->dwProductVersionMS, 0x00010000u);
     EXPECT_EQ(fixed->dwProductVersionLS, 0x00000001u);
+    // clang-format off
     const struct {
         const wchar_t* name;
         const char* value;
@@ -310,6 +313,7 @@ TEST_F(VeskarResources, VersionInformationNamesVeskar)
         {L"InternalName", "Veskar"},        {L"ProductName", "Veskar"},        {L"OriginalFilename", "Veskar.exe"},
         {L"Comments", "Auditioning suite for Brimsel music and sound effects"},
     };
+    // clang-format on
     for (const auto& string : strings) {
         wchar_t* value = nullptr;
         const std::wstring key = std::wstring(L"\\StringFileInfo\\040904b0\\") + string.name;
