@@ -5,7 +5,12 @@
 # preset), so the programs need no search path for the libraries.
 set(CPACK_PACKAGE_NAME brimsel)
 set(CPACK_PACKAGE_VENDOR "The Brimsel developers")
-set(CPACK_PACKAGE_CONTACT "The Brimsel developers <brimsel@example.org>")
+# Who answers for the package: the Maintainer field, which Debian requires.  Whoever builds a
+# package for others sets their own address (cmake -DBS_PACKAGE_CONTACT="Name <address>");
+# the default is in a domain reserved for examples, so it reaches no one by mistake.
+set(BS_PACKAGE_CONTACT "The Brimsel developers <brimsel@example.org>" CACHE STRING
+    "Maintainer of the Debian package: \"Name <address>\"")
+set(CPACK_PACKAGE_CONTACT "${BS_PACKAGE_CONTACT}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Audio toolchain for game music and sound effects")
 set(CPACK_PACKAGE_DESCRIPTION
   "Compiles plain-text sample descriptors, macro scripts and music scripts into
@@ -19,7 +24,6 @@ set(CPACK_GENERATOR DEB)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION sound)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://brimsel.example.org/")
 # Library dependencies (SDL2, Qt 6, the C++ runtime) come from dpkg-shlibdeps.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)
