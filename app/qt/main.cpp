@@ -2,6 +2,7 @@
 #include <QApplication>
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 
 #include "app/core/command_line.h"
 #include "app/qt/dialogs.h"
@@ -14,6 +15,18 @@ using namespace veskar;
 std::vector<std::string> arguments(int argc, char** argv)
 {
     return std::vector<std::string>(argv + 1, argv + argc);
+}
+
+// Whether Qt has a window system to start on: a display, or a platform named on the command
+// line or in QT_QPA_PLATFORM.  Without one QApplication aborts the process.
+bool windowSystemNamed(const std::vector<std::string>& given)
+{
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+        const char* value = std::getenv(name);
+        if (value != nullptr && *value != '\0')
+            return true;
+    }
+    return std::any_of(given.begin(), given.end(), [](const std::string& a) { return a == "-platform" || a.starts_with("-platform="); });
 }
 
 int finish(const CommandLine& line)
@@ -35,6 +48,14 @@ int main(int argc, char** argv)
     const bool options = std::any_of(given.begin(), given.end(), [](const std::string& a) { return a.starts_with('-'); });
     if (line.action == CommandLine::Action::Help || (line.action == CommandLine::Action::Error && !options))
         return finish(line);
+#ifndef __APPLE__
+    if (!windowSystemNamed(given)) {
+        if (line.action == CommandLine::Action::Error)
+            return finish(line);
+        std::fputs("Veskar: no display to open the window on (neither DISPLAY nor WAYLAND_DISPLAY is set)\n", stderr);
+        return 1;
+    }
+#endif
     QApplication qt(argc, argv);
     if (line.action == CommandLine::Action::Error) {
         line = parseCommandLine(arguments(argc, argv));

@@ -82,5 +82,31 @@ TEST(VeskarCommandLine, HelpAndMistakesNeedNoWindow)
     }
 }
 
+// Without any window system Qt would abort: a mistake is still reported as one, and a start
+// says why no window opens.
+TEST(VeskarCommandLine, WithoutADisplayNothingAborts)
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        environment.remove(name);
+    const struct {
+        QStringList arguments;
+        int status;
+        QString error;
+    } cases[] = {
+        {{"-x"}, 2, QString::fromStdString(veskar::parseCommandLine({"-x"}).output)},
+        {{"song.mus"}, 1, "Veskar: no display to open the window on (neither DISPLAY nor WAYLAND_DISPLAY is set)\n"},
+    };
+    for (const auto& test : cases) {
+        QProcess veskar;
+        veskar.setProcessEnvironment(environment);
+        veskar.start(VESKAR_PATH, test.arguments);
+        ASSERT_TRUE(veskar.waitForFinished(20000));
+        EXPECT_EQ(veskar.exitStatus(), QProcess::NormalExit) << test.arguments.join(' ').toStdString();
+        EXPECT_EQ(veskar.exitCode(), test.status) << test.arguments.join(' ').toStdString();
+        EXPECT_EQ(QString(veskar.readAllStandardError()), test.error);
+    }
+}
+
 }  // namespace
 }  // namespace qttest
