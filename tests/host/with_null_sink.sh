@@ -24,6 +24,22 @@ stop() {
 trap stop EXIT
 trap 'exit 130' INT TERM
 
+# await NAME PID LOG TEST...: waits up to 10 s until `test TEST...` holds, while server PID runs.
+await() {
+  name=$1 pid=$2 log=$3
+  shift 3
+  tries=0
+  until test "$@"; do
+    tries=$((tries + 1))
+    if [ "$tries" -gt 100 ] || ! kill -0 "$pid" 2>/dev/null; then
+      echo "with_null_sink.sh: $name did not start:" >&2
+      cat "$log" >&2
+      exit 1
+    fi
+    sleep 0.1
+  done
+}
+
 # -n: no default script, so nothing but these two modules (in particular nothing that suspends
 # an idle sink).
 HOME=$dir XDG_RUNTIME_DIR=$dir PULSE_RUNTIME_PATH=$dir \
@@ -36,30 +52,12 @@ if [ "$display" = yes ]; then
   # Xvfb picks the first free display and writes its number into the file.
   Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp </dev/null 3>"$dir/display" >"$dir/xvfb.log" 2>&1 &
   xvfb_pid=$!
-  tries=0
-  until [ -s "$dir/display" ]; do
-    tries=$((tries + 1))
-    if [ "$tries" -gt 100 ] || ! kill -0 "$xvfb_pid" 2>/dev/null; then
-      echo "with_null_sink.sh: Xvfb did not start:" >&2
-      cat "$dir/xvfb.log" >&2
-      exit 1
-    fi
-    sleep 0.1
-  done
+  await Xvfb "$xvfb_pid" "$dir/xvfb.log" -s "$dir/display"
   DISPLAY=":$(head -n 1 "$dir/display")"
   export DISPLAY
 fi
 
-tries=0
-until [ -S "$dir/native" ]; do
-  tries=$((tries + 1))
-  if [ "$tries" -gt 100 ] || ! kill -0 "$pulse_pid" 2>/dev/null; then
-    echo "with_null_sink.sh: the PulseAudio server did not start:" >&2
-    cat "$dir/pulse.log" >&2
-    exit 1
-  fi
-  sleep 0.1
-done
+await "the PulseAudio server" "$pulse_pid" "$dir/pulse.log" -S "$dir/native"
 PULSE_SERVER=unix:$dir/native
 export PULSE_SERVER
 "$@"
